@@ -1,0 +1,89 @@
+// aspclip on a Linux desktop. The process forks before GTK starts: the foreground process returns
+// once the message box is closed, while a detached child keeps the converted code on the clipboard
+// (an X11 clipboard lives in its owner) until another program copies.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "clipboard_run.h"
+#include "gtk_platform.h"
+
+namespace {
+
+using aspclip::kApplicationTitle;
+
+// What the child tells the foreground process once the box is closed.
+struct Verdict {
+  unsigned char exitCode;
+  unsigned char serving;
+};
+
+int AwaitVerdict(pid_t child, int pipeRead) {
+  Verdict verdict{};
+  const bool told = read(pipeRead, &verdict, sizeof verdict) == sizeof verdict;
+  if (told && verdict.serving) return verdict.exitCode;
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (told) return verdict.exitCode;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : aspclip::kExitPlatformFailure;
+}
+
+void Tell(int pipeWrite, Verdict verdict) {
+  if (write(pipeWrite, &verdict, sizeof verdict) != sizeof verdict) std::perror(kApplicationTitle);
+  close(pipeWrite);
+}
+
+// A process that outlives the foreground one must not hold its terminal or its caller's pipes.
+void Detach() {
+  setsid();
+  const int null = open("/dev/null", O_RDWR);
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(null, fd);
+  if (null > STDERR_FILENO) close(null);
+}
+
+int RunChild(int argc, char** argv, int pipeWrite) {
+  g_set_application_name(kApplicationTitle);
+  gdk_set_allowed_backends("x11");  // under Wayland, through XWayland
+  if (!gtk_init_check(&argc, &argv)) {
+    std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
+                 kApplicationTitle);
+    Tell(pipeWrite, {aspclip::kExitNoDisplay, false});
+    return aspclip::kExitNoDisplay;
+  }
+  aspclip::GtkPlatform platform;
+  const int exitCode = aspclip::ConvertClipboard(platform);
+  const bool serving = exitCode == aspclip::kExitSuccess && platform.OwnsClipboard();
+  Tell(pipeWrite, {static_cast<unsigned char>(exitCode), serving});
+  if (serving) {
+    Detach();
+    platform.ServeUntilReplaced();
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int verdictPipe[2];
+  if (pipe(verdictPipe) != 0) {
+    std::perror(kApplicationTitle);
+    return aspclip::kExitPlatformFailure;
+  }
+  const pid_t child = fork();
+  if (child < 0) {
+    std::perror(kApplicationTitle);
+    return aspclip::kExitPlatformFailure;
+  }
+  if (child > 0) {
+    close(verdictPipe[1]);
+    return AwaitVerdict(child, verdictPipe[0]);
+  }
+  close(verdictPipe[0]);
+  // Keep only standard I/O and the verdict pipe: descriptors inherited from the caller would
+  // otherwise stay open in the server for as long as it runs.
+  if (dup2(verdictPipe[1], STDERR_FILENO + 1) < 0) return aspclip::kExitPlatformFailure;
+  close_range(STDERR_FILENO + 2, ~0U, 0);
+  return RunChild(argc, argv, STDERR_FILENO + 1);
+}

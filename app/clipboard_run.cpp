@@ -1,0 +1,55 @@
+#include "clipboard_run.h"
+
+#include <new>
+
+#include "convert/pipeline.h"
+
+namespace aspclip {
+namespace {
+
+int Fail(Platform& platform, const std::string& operation, const std::string& reason) {
+  platform.ShowFailure("Could not " + operation + ": " + reason);
+  return kExitPlatformFailure;
+}
+
+// Reads, converts and prepares; nothing here touches what the clipboard holds.
+Status PrepareConvertedText(Platform& platform, std::string& failedOperation) {
+  Text text;
+  try {
+    failedOperation = "read the clipboard";
+    if (Status read = platform.ReadText(text); !read.ok()) return read;
+    failedOperation = "convert the page";
+    ConvertAspCode(text);
+    failedOperation = "prepare the converted code";
+    return platform.PrepareText(text);
+  } catch (const std::bad_alloc&) {
+    return Status::Failed("not enough memory");
+  }
+}
+
+}  // namespace
+
+int ConvertClipboard(Platform& platform) {
+  bool holdsText = false;
+  if (Status asked = platform.AskForText(holdsText); !asked.ok()) {
+    return Fail(platform, "check the clipboard for text", asked.reason());
+  }
+  if (!holdsText) {
+    Status shown = platform.ShowMessage(kNoTextMessage);
+    return shown.ok() ? kExitSuccess : Fail(platform, "show a message", shown.reason());
+  }
+  std::string operation;
+  if (Status prepared = PrepareConvertedText(platform, operation); !prepared.ok()) {
+    return Fail(platform, operation, prepared.reason());
+  }
+  if (Status emptied = platform.EmptyClipboard(); !emptied.ok()) {
+    return Fail(platform, "empty the clipboard", emptied.reason());
+  }
+  if (Status put = platform.PutPreparedText(); !put.ok()) {
+    return Fail(platform, "put the converted code on the clipboard", put.reason());
+  }
+  Status shown = platform.ShowMessage(kConvertedMessage);
+  return shown.ok() ? kExitSuccess : Fail(platform, "show a message", shown.reason());
+}
+
+}  // namespace aspclip

@@ -1,0 +1,217 @@
+#include "gtk_platform.h"
+
+#include <glib-unix.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string_view>
+
+#include "clipboard_run.h"
+#include "text_encoding.h"
+
+namespace aspclip {
+namespace {
+
+// How long the clipboard's owner may take to answer one request before the run gives up on it.
+constexpr guint kOwnerAnswerMs = 5000;
+
+GdkAtom Utf8Target() { return gdk_atom_intern_static_string("UTF8_STRING"); }
+
+// One request to the clipboard's owner, answered through GTK's callbacks. The reply lives on the
+// heap: when the owner answers after the run has given up, the late callback frees it.
+template <typename Answer>
+struct PendingReply {
+  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+  bool answered = false;
+  bool abandoned = false;
+  Answer answer{};
+
+  void Deliver(Answer value) {
+    if (abandoned) {
+      delete this;
+      return;
+    }
+    answer = value;
+    answered = true;
+    g_main_loop_quit(loop);
+  }
+
+  ~PendingReply() { g_main_loop_unref(loop); }
+};
+
+// Runs a main loop until the reply arrives or the owner's time is up; nullptr when it is up.
+template <typename Answer>
+PendingReply<Answer>* AwaitReply(PendingReply<Answer>* reply) {
+  const guint timer = g_timeout_add(
+      kOwnerAnswerMs, [](gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop));
+        return G_SOURCE_REMOVE; }, reply->loop);
+  if (!reply->answered) g_main_loop_run(reply->loop);
+  if (!reply->answered) {
+    reply->abandoned = true;
+    return nullptr;
+  }
+  g_source_remove(timer);
+  return reply;
+}
+
+Status OwnerDidNotAnswer() {
+  return Status::Failed("the program that owns the clipboard did not answer within " +
+                        std::to_string(kOwnerAnswerMs / 1000) + " seconds");
+}
+
+struct Targets {
+  bool text = false;
+  bool utf8 = false;
+};
+
+Status DecodeClipboardText(std::string_view bytes, Text& text) {
+  Utf8Decoding decoded = DecodeUtf8(bytes, LineBreaks::kToCrLf);
+  if (decoded.errorOffset) {
+    return Status::Failed("the clipboard text is not valid UTF-8 (bad byte at offset " +
+                          std::to_string(*decoded.errorOffset) + ")");
+  }
+  text = std::move(decoded.text);
+  return Status::Ok();
+}
+
+GtkSelectionData* CopyOrNull(GtkSelectionData* data) {
+  return data != nullptr && gtk_selection_data_get_length(data) >= 0 ? gtk_selection_data_copy(data)
+                                                                     : nullptr;
+}
+
+void RunDialog(GtkMessageType type, const std::string& message) {
+  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
+                                             message.c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog), kApplicationTitle);
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_dialog_run(GTK_DIALOG(dialog));
+  gtk_widget_destroy(dialog);
+  while (gtk_events_pending()) gtk_main_iteration();  // let the box unmap before the run goes on
+}
+
+}  // namespace
+
+GtkPlatform::GtkPlatform() : clipboard_(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {}
+
+Status GtkPlatform::AskForText(bool& holdsText) {
+  // The owner's list of formats is asked for even when it would hand over text anyway: some owners
+  // answer any request with their data, a picture included.
+  auto* reply = new PendingReply<Targets>;
+  gtk_clipboard_request_targets(
+      clipboard_,
+      [](GtkClipboard*, GdkAtom* atoms, gint count, gpointer pending) {
+        Targets targets;
+        targets.text = atoms != nullptr && gtk_targets_include_text(atoms, count);
+        for (gint i = 0; atoms != nullptr && i < count; ++i) {
+          targets.utf8 = targets.utf8 || atoms[i] == Utf8Target();
+        }
+        static_cast<PendingReply<Targets>*>(pending)->Deliver(targets);
+      },
+      reply);
+  if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
+  holdsText = reply->answer.text;
+  offersUtf8_ = reply->answer.utf8;
+  delete reply;
+  return Status::Ok();
+}
+
+Status GtkPlatform::ReadText(Text& text) {
+  // The raw UTF8_STRING keeps the text as copied: GTK's own text request drops an empty text and
+  // turns CR LF into LF for some owners.
+  if (offersUtf8_) {
+    auto* reply = new PendingReply<GtkSelectionData*>;
+    gtk_clipboard_request_contents(
+        clipboard_, Utf8Target(),
+        [](GtkClipboard*, GtkSelectionData* data, gpointer pending) {
+          static_cast<PendingReply<GtkSelectionData*>*>(pending)->Deliver(CopyOrNull(data));
+        },
+        reply);
+    if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
+    GtkSelectionData* data = reply->answer;
+    delete reply;
+    if (data == nullptr) return Status::Failed("the program that owns the clipboard sent no text");
+    const auto* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(data));
+    const auto length = static_cast<std::size_t>(gtk_selection_data_get_length(data));
+    Status decoded = DecodeClipboardText(std::string_view(bytes ? bytes : "", length), text);
+    gtk_selection_data_free(data);
+    return decoded;
+  }
+  auto* reply = new PendingReply<gchar*>;
+  gtk_clipboard_request_text(
+      clipboard_,
+      [](GtkClipboard*, const gchar* utf8, gpointer pending) {
+        static_cast<PendingReply<gchar*>*>(pending)->Deliver(g_strdup(utf8));
+      },
+      reply);
+  if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
+  gchar* utf8 = reply->answer;
+  delete reply;
+  if (utf8 == nullptr) return Status::Failed("the program that owns the clipboard sent no text");
+  Status decoded = DecodeClipboardText(utf8, text);
+  g_free(utf8);
+  return decoded;
+}
+
+Status GtkPlatform::PrepareText(const Text& text) {
+  prepared_ = EncodeUtf8(text, LineBreaks::kCrLfToLf);
+  return Status::Ok();
+}
+
+Status GtkPlatform::EmptyClipboard() {
+  // Setting no owner at all: gtk_clipboard_clear would only drop an ownership of our own.
+  const gboolean emptied = gdk_selection_owner_set_for_display(
+      gtk_clipboard_get_display(clipboard_), nullptr, GDK_SELECTION_CLIPBOARD, GDK_CURRENT_TIME,
+      TRUE);
+  return emptied ? Status::Ok() : Status::Failed("the X server did not release the clipboard");
+}
+
+Status GtkPlatform::PutPreparedText() {
+  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
+  gtk_target_list_add_text_targets(list, 0);
+  gint count = 0;
+  GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
+  gtk_target_list_unref(list);
+  owner_ = gtk_clipboard_set_with_data(clipboard_, targets, static_cast<guint>(count), OnGet,
+                                       OnClear, this);
+  gtk_target_table_free(targets, count);
+  if (!owner_) return Status::Failed("the X server did not make this program the clipboard's owner");
+  gtk_clipboard_set_can_store(clipboard_, nullptr, 0);
+  return Status::Ok();
+}
+
+Status GtkPlatform::ShowMessage(const std::string& message) {
+  RunDialog(GTK_MESSAGE_OTHER, message);
+  return Status::Ok();
+}
+
+void GtkPlatform::ShowFailure(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", kApplicationTitle, message.c_str());
+  RunDialog(GTK_MESSAGE_ERROR, message);
+}
+
+void GtkPlatform::ServeUntilReplaced() {
+  gtk_clipboard_store(clipboard_);  // returns at once when no clipboard manager runs
+  if (!owner_) return;
+  serveLoop_ = g_main_loop_new(nullptr, FALSE);
+  const auto quit = [](gpointer loop) {
+    g_main_loop_quit(static_cast<GMainLoop*>(loop));
+    return G_SOURCE_REMOVE;
+  };
+  for (int signal : {SIGTERM, SIGHUP, SIGINT}) g_unix_signal_add(signal, quit, serveLoop_);
+  if (owner_) g_main_loop_run(serveLoop_);
+  g_main_loop_unref(serveLoop_);
+  serveLoop_ = nullptr;
+}
+
+void GtkPlatform::OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self) {
+  const std::string& text = static_cast<GtkPlatform*>(self)->prepared_;
+  gtk_selection_data_set_text(data, text.data(), static_cast<gint>(text.size()));
+}
+
+void GtkPlatform::OnClear(GtkClipboard*, gpointer self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  platform->owner_ = false;
+  if (platform->serveLoop_ != nullptr) g_main_loop_quit(platform->serveLoop_);
+}
+
+}  // namespace aspclip

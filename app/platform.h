@@ -1,0 +1,41 @@
+// What the clipboard run needs of the platform. Each adapter (GTK on X11, Win32) implements it;
+// tests implement it with a recording fake.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "convert/text_ops.h"
+
+namespace aspclip {
+
+// The outcome of one platform operation; a failure says why, in words for the user.
+class Status {
+ public:
+  static Status Ok() { return Status(true, {}); }
+  static Status Failed(std::string reason) { return Status(false, std::move(reason)); }
+  bool ok() const { return ok_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  Status(bool ok, std::string reason) : ok_(ok), reason_(std::move(reason)) {}
+  bool ok_;
+  std::string reason_;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  virtual Status AskForText(bool& holdsText) = 0;
+  virtual Status ReadText(Text& text) = 0;
+  // Puts the text into the clipboard's own form (encoded, in the memory it will live in), so that
+  // once the clipboard is emptied nothing is left that can run out of memory.
+  virtual Status PrepareText(const Text& text) = 0;
+  virtual Status EmptyClipboard() = 0;
+  virtual Status PutPreparedText() = 0;
+  virtual Status ShowMessage(const std::string& message) = 0;
+  // The one message of a failed run; it cannot fail in turn, falling back to standard error.
+  virtual void ShowFailure(const std::string& message) = 0;
+};
+
+}  // namespace aspclip

@@ -1,0 +1,43 @@
+#!/bin/bash
+# aspconv as a filter: encoding, line breaks, arguments and exit codes.
+set -u
+ASPCONV=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+pass=0 fail=0
+check() { # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
+}
+hex() { od -An -tx1 | tr -d ' \n'; }
+W='OutputString = OutputString & '
+
+check "LF input becomes CR LF joins" "$(printf '\r\n%s"a" & vbCrLf & "b"\r\n' "$W" | hex)" \
+  "$(printf 'a\nb\n' | "$ASPCONV" | hex)"
+check "--raw keeps a lone LF" "$(printf '\r\n%s"a\nb"\r\n' "$W" | hex)" \
+  "$(printf 'a\nb' | "$ASPCONV" --raw | hex)"
+check "byte order mark dropped" "$(printf '\r\n%s"x"\r\n' "$W" | hex)" \
+  "$(printf '\xef\xbb\xbfx' | "$ASPCONV" | hex)"
+check "non-ASCII and emoji pass" "$(printf '\r\n%s"caf\xc3\xa9 \xf0\x9f\x98\x80"\r\n' "$W" | hex)" \
+  "$(printf 'caf\xc3\xa9 \xf0\x9f\x98\x80' | "$ASPCONV" | hex)"
+check "empty input" "" "$("$ASPCONV" </dev/null | hex)"
+
+printf '\xef\xbb\xbfab\xe9' | "$ASPCONV" >"$T/out" 2>"$T/err"
+check "invalid UTF-8: exit code" 2 $?
+check "invalid UTF-8: nothing on stdout" 0 "$(stat -c %s "$T/out")"
+check "invalid UTF-8: offset counts the byte order mark" "aspconv: input is not valid UTF-8 (bad byte at offset 5)" "$(cat "$T/err")"
+
+"$ASPCONV" --help >"$T/out"
+check "--help: exit code" 0 $?
+check "--help: usage" "usage: aspconv [--raw] < page.asp > page.vb" "$(head -1 "$T/out")"
+"$ASPCONV" --bogus </dev/null >"$T/out" 2>"$T/err"
+check "unknown argument: exit code" 2 $?
+check "unknown argument: message" "aspconv: unknown argument '--bogus'" "$(head -1 "$T/err")"
+
+if [ -w /dev/full ]; then
+  printf 'a' | "$ASPCONV" >/dev/full 2>"$T/err"
+  check "write failure: exit code" 1 $?
+  check "write failure: message" "aspconv: cannot write output: No space left on device" "$(cat "$T/err")"
+fi
+
+echo "$pass passed, $fail failed"
+[ "$fail" -eq 0 ]

@@ -1,0 +1,69 @@
+#include "convert/pipeline.h"
+
+#include <gtest/gtest.h>
+
+namespace aspclip {
+namespace {
+
+Text Converted(Text page) {
+  ConvertAspCode(page);
+  return page;
+}
+
+TEST(Pipeline, WorkedExampleComesOutLineForLine) {
+  const Text page =
+      u"<html>\r\n<body>\r\n<%Set c = Server.CreateObject(\"App.Counter\")%>\r\n"
+      u"<p class=\"x\">Hello, <%=name%>!</p>\r\n</body>\r\n</html>";
+  const Text expected =
+      u"\r\n"
+      u"OutputString = OutputString & \"<html>\" & vbCrLf & \"<body>\"\r\n"
+      u"Set c = CreateObject(\"App.Counter\")\r\n"
+      u"OutputString = OutputString & \"<p class=\"\"x\"\">Hello, \" & name & \"!</p>\" & vbCrLf "
+      u"& \"</body>\" & vbCrLf & \"</html>\"\r\n";
+  EXPECT_EQ(Converted(page), expected);
+}
+
+TEST(Pipeline, WholePagesConvert) {
+  struct Case {
+    const char* rule;
+    Text page, expected;
+  };
+  const Case cases[] = {
+      {"empty page", u"", u""},
+      {"markup only", u"abc", u"\r\nOutputString = OutputString & \"abc\"\r\n"},
+      {"spaces only", u"\r\n   \r\n", u""},
+      {"expression only", u"<%= x %>", u"\r\n\r\nOutputString = OutputString &  x \r\n"},
+      {"script word directly behind the delimiter merges", u"a<%Response.Write b%>c",
+       u"\r\nOutputString = OutputString & \"a\" & b & \"c\"\r\n"},
+      {"script word behind a space stays a line", u"a<% Response.Write b%>c",
+       u"\r\nOutputString = OutputString & \"a\"\r\n OutputString = OutputString & b\r\n"
+       u"OutputString = OutputString & \"c\"\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Converted(c.page), c.expected) << c.rule;
+}
+
+TEST(Pipeline, ObjectCreationIsRewrittenInCodeOnly) {
+  struct Case {
+    const char* rule;
+    Text code, expected;
+  };
+  // Read plainly, the rewrite would also change the page's own text inside string literals.
+  const Case cases[] = {
+      {"any case", u"<%Set a = server.createOBJECT(\"x\")%>", u"Set a = CreateObject(\"x\")"},
+      {"space before the parenthesis", u"<%Set a = Server.CreateObject (\"x\")%>",
+       u"Set a = Server.CreateObject (\"x\")"},
+      {"no rescan of the result", u"<%Server.Server.CreateObject(1)%>", u"Server.CreateObject(1)"},
+      {"inside a literal", u"<%a = \"Server.CreateObject(\" & Server.CreateObject(b)%>",
+       u"a = \"Server.CreateObject(\" & CreateObject(b)"},
+      {"literal ends at its line", u"<%a = \"x\r\nServer.CreateObject(b)%>",
+       u"a = \"x\r\nCreateObject(b)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Converted(c.code), u"\r\n\r\n" + c.expected + u"\r\n") << c.rule;
+  }
+  EXPECT_EQ(Converted(u"Server.CreateObject(x)"),
+            u"\r\nOutputString = OutputString & \"Server.CreateObject(x)\"\r\n");
+}
+
+}  // namespace
+}  // namespace aspclip

@@ -1,0 +1,150 @@
+#!/bin/bash
+# The real aspclip against the real X11 clipboard, on a private headless display: xclip puts and
+# reads the clipboard, the box's text is read through AT-SPI, xdotool presses OK.
+# usage: end_to_end.sh ASPCLIP ASPCONV
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+PROG=$(realpath "$1")
+ASPCONV=$(realpath "$2")
+NAME=$(basename "$PROG")
+
+missing=""
+for tool in Xvfb xclip xdotool dbus-run-session convert; do
+  command -v "$tool" >/dev/null || missing="$missing $tool"
+done
+/usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null || missing="$missing python3-gi/Atspi"
+if [ -n "$missing" ]; then
+  echo "missing:$missing"
+  [ "${CI:-}" = true ] && exit 1 || exit 77
+fi
+
+if [ -z "${E2E_INNER:-}" ]; then  # outer: a display and a session bus of our own
+  T=$(mktemp -d)
+  Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$T/display" 2>/dev/null &
+  XPID=$!
+  for _ in $(seq 100); do [ -s "$T/display" ] && break; sleep 0.05; done
+  export DISPLAY=:$(cat "$T/display")
+  E2E_INNER=1 dbus-run-session -- "$0" "$@" 2> >(grep -v -e 'fd limit' -e 'ctivat' -e SpiRegistry -e 'connection to' >&2)
+  rc=$?
+  pkill -x "$NAME" 2>/dev/null
+  kill "$XPID"; wait "$XPID" 2>/dev/null
+  rm -rf "$T"
+  exit $rc
+fi
+
+T=$(mktemp -d)
+pass=0 fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then pass=$((pass + 1)); echo "ok   $1"
+  else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
+}
+put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
+get() { xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
+alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
+gone_soon() { for _ in $(seq 40); do alive "$1" || return 0; sleep 0.05; done; return 1; }
+servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
+# What aspclip should leave on the clipboard: the converted page with the platform's LF breaks.
+expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
+
+# run_prog: start the program, read the box through AT-SPI, snapshot the clipboard while the box
+# is up, press OK. Sets MSG TITLE WAITED RC DURING SERVER MS (start to box, in ms).
+run_prog() {
+  local start; start=$(date +%s%N)
+  "$PROG" 2>"$T/stderr" & local p=$!
+  local w; w=$(timeout 20 xdotool search --sync --onlyvisible --name "^aspclip$" | head -1)
+  MS=$(( ($(date +%s%N) - start) / 1000000 ))
+  local box; box=$(timeout 20 /usr/bin/python3 "$HERE/dialog_text.py" "$NAME" 15)
+  TITLE=$(echo "$box" | head -1 | sed 's/^title=//')
+  MSG=$(echo "$box" | tail -n +2)
+  alive $p && WAITED=yes || WAITED=no
+  DURING=$(get | md5sum)
+  xdotool windowfocus --sync "$w" key Return 2>/dev/null
+  wait $p; RC=$?
+  SERVER=$(servers | tail -1)
+}
+
+expect_converted() {  # expect_converted NAME FILE [EXPECTED_RESULT_FILE]
+  put "$2"
+  run_prog
+  local want; want=$( ([ -n "${3:-}" ] && cat "$3" || expected "$2") | md5sum)
+  check "$1: message and title" "aspclip: Code converted" "$TITLE: $MSG"
+  check "$1: exit status, waited for OK" "0 yes" "$RC $WAITED"
+  check "$1: result on the clipboard while the box shows" "$want" "$DURING"
+  check "$1: result pasteable after exit" "$want" "$(get | md5sum)"
+  local server=$SERVER
+  echo next | xclip -selection clipboard -i >/dev/null 2>&1
+  gone_soon "$server" && check "$1: server ends on the next copy" ok ok ||
+    check "$1: server ends on the next copy" gone "$server alive"
+}
+
+printf '<html>\r\n<body>\r\n<%%Set c = Server.CreateObject("App.Counter")%%>\r\n<p class="x">Hello, <%%=name%%>!</p>\r\n</body>\r\n</html>' >"$T/example"
+printf '\nOutputString = OutputString & "<html>" & vbCrLf & "<body>"\nSet c = CreateObject("App.Counter")\nOutputString = OutputString & "<p class=""x"">Hello, " & name & "!</p>" & vbCrLf & "</body>" & vbCrLf & "</html>"\n' >"$T/example.vb"
+printf '<p>\n<%%= a %%>\n</p>\n' >"$T/lf"
+printf '\nOutputString = OutputString & "<p>" &  a  & "</p>"\n' >"$T/lf.vb"
+printf 'caf\xc3\xa9 <%%="\xf0\x9f\x98\x80"%%> na\xc3\xafve\r\n' >"$T/utf8"
+: >"$T/empty"
+
+expect_converted "worked example" "$T/example" "$T/example.vb"
+expect_converted "LF line breaks" "$T/lf" "$T/lf.vb"
+expect_converted "non-ASCII and emoji" "$T/utf8"
+expect_converted "empty text" "$T/empty" "$T/empty"
+
+# The user copies something else while the box is still up: that copy wins, no server stays.
+put "$T/example"
+"$PROG" & p=$!
+w=$(timeout 10 xdotool search --sync --onlyvisible --name "^aspclip$" | head -1)
+echo newer | xclip -selection clipboard -i >/dev/null 2>&1
+xdotool windowfocus --sync "$w" key Return; wait $p
+check "copy during the box: newer copy kept" "newer" "$(get)"
+check "copy during the box: no server left" "" "$(servers)"
+
+# Only a picture: no text, and the clipboard is left as it was.
+convert -size 8x8 xc:red png:"$T/img.png"
+put "$T/img.png" image/png
+run_prog
+check "picture only: message" "Please copy ASP code into clipboard." "$MSG"
+check "picture only: status, no server" "0 none" "$RC ${SERVER:-none}"
+check "picture only: clipboard unchanged" "$(md5sum <"$T/img.png")" "$(get image/png | md5sum)"
+
+# Nobody owns the clipboard at all.
+echo x | xclip -selection clipboard -i -l 1 >/dev/null 2>&1; get >/dev/null; sleep 0.2
+run_prog
+check "no owner: message" "Please copy ASP code into clipboard." "$MSG"
+
+# Invalid UTF-8 is an error: the run says why, exits non-zero and leaves the clipboard alone.
+printf 'caf\xe9\r\n' >"$T/latin1"
+put "$T/latin1"
+run_prog
+check "invalid UTF-8: message" "Could not read the clipboard: the clipboard text is not valid UTF-8 (bad byte at offset 3)" "$MSG"
+check "invalid UTF-8: exit status, no server" "1 none" "$RC ${SERVER:-none}"
+check "invalid UTF-8: clipboard unchanged" "$(md5sum <"$T/latin1")" "$(get | md5sum)"
+
+# A GTK owner (here the previous run's server) also offers text/plain, through which GTK would
+# turn CR LF into LF; the raw UTF8_STRING keeps the page as it is.
+printf 'a <%%= "x" %%>\r\nb' >"$T/crlf"
+put "$T/crlf"
+run_prog; first=$SERVER
+run_prog
+check "GTK owner as source: converted twice" "$(expected "$T/crlf" | "$ASPCONV" | tr -d '\r' | md5sum)" "$(get | md5sum)"
+check "GTK owner as source: first server ended" "no" "$(alive "$first" && echo yes || echo no)"
+echo next | xclip -selection clipboard -i >/dev/null 2>&1
+
+# A 5 MB page.
+/usr/bin/python3 -c "
+import sys; line = 'abc <%=x%> d\u00e9f \U0001F600 \"ghi\" jkl mno pqr stu vwx yz\r\n'
+sys.stdout.buffer.write((line * (5 * 2**20 // len(line.encode()) + 1)).encode()[:5 * 2**20])" >"$T/big"
+expect_converted "5 MB page" "$T/big"
+put "$T/example"; run_prog; small_ms=$MS
+put "$T/big"; run_prog; big_ms=$MS
+echo "time from start to the box (result already on the clipboard): small page ${small_ms} ms, 5 MB page ${big_ms} ms"
+echo next | xclip -selection clipboard -i >/dev/null 2>&1
+
+# No display at all: one line on standard error, exit code 2.
+DISPLAY= WAYLAND_DISPLAY= "$PROG" >"$T/out" 2>"$T/err"; rc=$?
+check "no display: exit code, one line" "2 1" "$rc $(wc -l <"$T/err")"
+
+sleep 0.3
+check "no program process left" "" "$(servers)"
+rm -rf "$T"
+echo "$pass passed, $fail failed"
+[ "$fail" = 0 ]
