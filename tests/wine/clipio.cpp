@@ -1,0 +1,168 @@
+// Test helper for Wine: exact clipboard I/O through files, and the message box of the program under
+// test. No line breaks are translated anywhere.
+//   clipio set FILE       put FILE (UTF-8) on the clipboard as CF_UNICODETEXT
+//   clipio setansi FILE   put FILE's bytes on the clipboard as CF_TEXT only
+//   clipio setbmp         put a 1x1 picture (CF_DIB) and nothing else on the clipboard
+//   clipio clear          empty the clipboard
+//   clipio get FILE       write CF_UNICODETEXT as UTF-8 to FILE; exit 3 when there is no text
+//   clipio dismiss FILE   wait up to 10 s for a message box, write "caption\ntext" (UTF-8) to
+//                         FILE and press OK; exit 4 when none appeared
+//   clipio formats        print the clipboard's format numbers, one a line
+//   clipio holdopen MS    keep the clipboard open for MS milliseconds
+//   clipio hold           stay alive until killed (keeps Wine's clipboard holder running)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ReadBytes(const wchar_t* path) {
+  std::string bytes;
+  FILE* f = _wfopen(path, L"rb");
+  if (f == nullptr) {
+    fwprintf(stderr, L"cannot open %ls\n", path);
+    exit(2);
+  }
+  char buffer[65536];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  fclose(f);
+  return bytes;
+}
+
+bool WriteBytes(const wchar_t* path, const std::string& bytes) {
+  FILE* f = _wfopen(path, L"wb");
+  if (f == nullptr) return false;
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  return fclose(f) == 0;
+}
+
+std::string Utf8(const wchar_t* text, int length) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+bool Open() {
+  for (int i = 0; i < 100; ++i) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(20);
+  }
+  fprintf(stderr, "OpenClipboard failed: %lu\n", GetLastError());
+  return false;
+}
+
+int Put(UINT format, const void* data, size_t bytes) {
+  if (!Open()) return 1;
+  EmptyClipboard();
+  int rc = 0;
+  if (data != nullptr) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), data, bytes);
+    GlobalUnlock(memory);
+    if (SetClipboardData(format, memory) == nullptr) {
+      fprintf(stderr, "SetClipboardData failed: %lu\n", GetLastError());
+      rc = 1;
+    }
+  }
+  CloseClipboard();
+  return rc;
+}
+
+int Get(const wchar_t* path) {
+  if (!Open()) return 1;
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (data == nullptr) {
+    CloseClipboard();
+    return 3;
+  }
+  const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+  const std::string out = Utf8(text, static_cast<int>(wcslen(text)));
+  GlobalUnlock(data);
+  CloseClipboard();
+  return WriteBytes(path, out) ? 0 : 2;
+}
+
+int Dismiss(const wchar_t* path) {
+  HWND box = nullptr;
+  for (int i = 0; i < 500 && box == nullptr; ++i) {
+    box = FindWindowW(L"#32770", nullptr);
+    if (box == nullptr || !IsWindowVisible(box)) {
+      box = nullptr;
+      Sleep(20);
+    }
+  }
+  if (box == nullptr) return 4;
+  wchar_t caption[512] = L"", body[4096] = L"";
+  GetWindowTextW(box, caption, 512);
+  // The text is the longest static control; an icon is a static control without text.
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[64], text[4096];
+    GetClassNameW(child, className, 64);
+    if (lstrcmpiW(className, L"Static") == 0 && GetWindowTextW(child, text, 4096) > lstrlenW(body)) {
+      lstrcpyW(body, text);
+    }
+  }
+  const std::wstring all = std::wstring(caption) + L"\n" + body;
+  WriteBytes(path, Utf8(all.c_str(), static_cast<int>(all.size())));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  const std::wstring command = argv[1];
+  if (command == L"set" && argc == 3) {
+    const std::string utf8 = ReadBytes(argv[2]);
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::vector<wchar_t> wide(n + 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return Put(CF_UNICODETEXT, wide.data(), wide.size() * sizeof(wchar_t));
+  }
+  if (command == L"setansi" && argc == 3) {
+    const std::string bytes = ReadBytes(argv[2]);
+    return Put(CF_TEXT, bytes.c_str(), bytes.size() + 1);
+  }
+  if (command == L"setbmp") {
+    struct {
+      BITMAPINFOHEADER header;
+      DWORD pixel;
+    } dib = {};
+    dib.header.biSize = sizeof(BITMAPINFOHEADER);
+    dib.header.biWidth = dib.header.biHeight = dib.header.biPlanes = 1;
+    dib.header.biBitCount = 32;
+    dib.header.biCompression = BI_RGB;
+    dib.pixel = 0x00FF0000;
+    return Put(CF_DIB, &dib, sizeof dib);
+  }
+  if (command == L"clear") return Put(0, nullptr, 0);
+  if (command == L"get" && argc == 3) return Get(argv[2]);
+  if (command == L"dismiss" && argc == 3) return Dismiss(argv[2]);
+  if (command == L"formats") {
+    if (!Open()) return 1;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+      printf("%u\n", format);
+    }
+    CloseClipboard();
+    return 0;
+  }
+  if (command == L"holdopen" && argc == 3) {
+    if (!Open()) return 1;
+    printf("open\n");
+    fflush(stdout);
+    Sleep(_wtoi(argv[2]));
+    CloseClipboard();
+    return 0;
+  }
+  if (command == L"hold") {
+    CreateWindowW(L"STATIC", L"clipio-hold", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+  }
+  return 2;
+}

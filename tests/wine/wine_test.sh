@@ -1,0 +1,148 @@
+#!/bin/bash
+# The Windows programs under Wine, on a private headless display: aspclip.exe against Wine's
+# clipboard and message box, and the code that aspconv.exe writes run by Wine's VBScript engine.
+# usage: wine_test.sh WINDOWS_BUILD_DIR STATE_DIR
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+WIN=$(realpath "$1")
+STATE=$(realpath -m "$2")
+
+missing=""
+for tool in wine wineserver wineboot Xvfb python3; do command -v "$tool" >/dev/null || missing="$missing $tool"; done
+for exe in aspclip aspconv clipio; do [ -f "$WIN/$exe.exe" ] || missing="$missing $WIN/$exe.exe"; done
+if [ -n "$missing" ]; then
+  echo "missing:$missing"
+  [ "${CI:-}" = true ] && exit 1 || exit 77
+fi
+
+# Wine's background processes inherit standard output and error and would hold a capturing pipe
+# open forever, so every start of Wine sends them to a file.
+mkdir -p "$STATE"
+export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+LOG=$STATE/wine.log
+T=$(mktemp -d)
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$T/display" 2>/dev/null &
+XPID=$!
+for _ in $(seq 100); do [ -s "$T/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$T/display")
+cleanup() {
+  [ -n "${HOLD:-}" ] && kill "$HOLD" 2>/dev/null
+  wineserver -k >>"$LOG" 2>&1
+  kill "$XPID" 2>/dev/null
+  rm -rf "$T"
+}
+trap cleanup EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >>"$LOG" 2>&1
+  # With no window manager, winex11 waits 2 s for every managed window to unmap.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$LOG" 2>&1
+  wineserver -w
+fi
+wineserver -p >>"$LOG" 2>&1
+# Wine's clipboard holder exits a moment after the last Wine program: one stays alive throughout.
+wine "$WIN/clipio.exe" hold >>"$LOG" 2>&1 &
+HOLD=$!
+
+pass=0 fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then pass=$((pass + 1)); echo "ok   $1"
+  else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
+}
+clipio() { wine "$WIN/clipio.exe" "$@" 2>>"$LOG"; }
+sum() { md5sum <"$1" | cut -c1-32; }
+
+# cycle INPUT: put INPUT on the clipboard (a file of UTF-8, "-" for nothing, "bmp" for a picture,
+# "ansi:FILE" for 8-bit bytes only), run aspclip.exe, read and close its box.
+# Sets RC, BOX ("caption|text") and OUT (the clipboard text afterwards; absent when none).
+cycle() {
+  case "$1" in
+    -) clipio clear ;;
+    bmp) clipio setbmp ;;
+    ansi:*) clipio setansi "${1#ansi:}" ;;
+    *) clipio set "$1" ;;
+  esac
+  rm -f "$T/out" "$T/box"
+  local start; start=$(date +%s%N)
+  wine "$WIN/aspclip.exe" >>"$LOG" 2>&1 & local pid=$!
+  clipio dismiss "$T/box" || echo "no message box" >"$T/box"
+  wait "$pid"; RC=$?
+  CYCLE_MS=$(( ($(date +%s%N) - start) / 1000000 ))
+  BOX=$(tr '\n' '|' <"$T/box")
+  clipio get "$T/out"; [ $? -eq 3 ] && rm -f "$T/out"
+}
+
+printf '<html>\r\n<body>\r\n<%%Set c = Server.CreateObject("App.Counter")%%>\r\n<p class="x">Hello, <%%=name%%>!</p>\r\n</body>\r\n</html>' >"$T/example"
+printf '\r\nOutputString = OutputString & "<html>" & vbCrLf & "<body>"\r\nSet c = CreateObject("App.Counter")\r\nOutputString = OutputString & "<p class=""x"">Hello, " & name & "!</p>" & vbCrLf & "</body>" & vbCrLf & "</html>"\r\n' >"$T/example.vb"
+cycle "$T/example"
+check "worked example: box" "aspclip|Code converted" "$BOX"
+check "worked example: exit code" 0 "$RC"
+check "worked example: exact result" "$(sum "$T/example.vb")" "$(sum "$T/out")"
+echo "one test cycle (start to box closed): ${CYCLE_MS} ms"
+
+cycle -
+check "empty clipboard: box" "aspclip|Please copy ASP code into clipboard." "$BOX"
+check "empty clipboard: exit code, still empty" "0 none" "$RC $([ -f "$T/out" ] && echo text || echo none)"
+
+cycle bmp
+check "picture only: box" "aspclip|Please copy ASP code into clipboard." "$BOX"
+check "picture only: picture kept, no text" "8 none" "$(clipio formats | tr -d '\r' | grep -x 8) $([ -f "$T/out" ] && echo text || echo none)"
+
+: >"$T/empty"
+cycle "$T/empty"
+check "empty text: box and exit code" "aspclip|Code converted 0" "$BOX $RC"
+check "empty text: empty result" "0" "$(stat -c %s "$T/out" 2>/dev/null)"
+
+printf 'caf\xe9 <%%= x %%>' >"$T/latin1"
+cycle "ansi:$T/latin1"
+check "8-bit owner: é kept" "$(printf '\r\nOutputString = OutputString & "caf\xc3\xa9 " &  x \r\n' | md5sum | cut -c1-32)" "$(sum "$T/out")"
+
+printf '\xf0\x9f\x98\x80 <%%= "\xf0\x9f\x8e\x89" %%>\r\n' >"$T/emoji"
+cycle "$T/emoji"
+check "emoji: box" "aspclip|Code converted" "$BOX"
+check "emoji: kept" "$(printf '\r\nOutputString = OutputString & "\xf0\x9f\x98\x80 " &  "\xf0\x9f\x8e\x89" \r\n' | md5sum | cut -c1-32)" "$(sum "$T/out")"
+
+printf 'a\nb<%%\nx = 1%%>' >"$T/lf"
+cycle "$T/lf"
+check "lone LF: read as a line break" "$(printf '\r\nOutputString = OutputString & "a" & vbCrLf & "b"\r\n\r\nx = 1\r\n' | md5sum | cut -c1-32)" "$(sum "$T/out")"
+
+# Another program holds the clipboard open: a moment is waited for, longer is an error that
+# leaves the clipboard as it was.
+printf 'page' >"$T/page"
+cycle_held() {  # cycle_held MS: the page on the clipboard, held open for MS ms as aspclip starts
+  clipio set "$T/page"
+  rm -f "$T/out" "$T/box" "$T/held"
+  wine "$WIN/clipio.exe" holdopen "$1" >"$T/held" 2>>"$LOG" & local holder=$!
+  for _ in $(seq 100); do [ -s "$T/held" ] && break; sleep 0.05; done
+  wine "$WIN/aspclip.exe" >>"$LOG" 2>&1 & local pid=$!
+  clipio dismiss "$T/box" || echo "no message box" >"$T/box"
+  wait "$pid"; RC=$?
+  BOX=$(tr '\n' '|' <"$T/box")
+  wait "$holder"
+  clipio get "$T/out"
+}
+cycle_held 400
+check "clipboard held 0.4 s: converted" "aspclip|Code converted 0" "$BOX $RC"
+cycle_held 3000
+check "clipboard held 3 s: error box" "aspclip|Could not read the clipboard: another program kept the clipboard open" "$(echo "$BOX" | sed 's/ (.*//')"
+check "clipboard held 3 s: exit code" 1 "$RC"
+check "clipboard held 3 s: page kept" page "$(cat "$T/out")"
+
+# The generated code runs: each page's output, worked out by hand, is what OutputString holds.
+mkdir -p "$T/vbs"
+python3 "$HERE/vbscript_pages.py" "$T/vbs"
+for page in "$T"/vbs/*.asp; do
+  name=$(basename "$page" .asp)
+  script="$T/vbs/$name.vbs"  # Wine's script host reads scripts in the ANSI code page (1252) only
+  {
+    printf 'Dim OutputString\r\nOutputString = ""\r\n'
+    wine "$WIN/aspconv.exe" <"$page" 2>>"$LOG"
+    printf 'Set fso = CreateObject("Scripting.FileSystemObject")\r\n'
+    printf 'Set f = fso.CreateTextFile("%s.out", True, True)\r\nf.Write OutputString\r\nf.Close\r\n' "$name"
+  } | python3 -c "import sys; sys.stdout.buffer.write(sys.stdin.buffer.read().decode().encode('cp1252'))" >"$script"
+  (cd "$T/vbs" && wine cscript //nologo "$name.vbs" >>"$LOG" 2>&1)
+  got=$( [ -f "$T/vbs/$name.out" ] && python3 -c "import sys; sys.stdout.buffer.write(open(sys.argv[1], 'rb').read().decode('utf-16').encode())" "$T/vbs/$name.out" | md5sum | cut -c1-32)
+  check "VBScript runs the code of $name" "$(sum "$T/vbs/$name.expected")" "${got:-no output}"
+done
+
+echo "$pass passed, $fail failed"
+[ "$fail" = 0 ]
