@@ -39,7 +39,8 @@ void Tell(int pipeWrite, Verdict verdict) {
 void Detach() {
   setsid();
   const int null = open("/dev/null", O_RDWR);
-  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(null, fd);
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    dup2(null, fd);
   if (null > STDERR_FILENO) close(null);
 }
 

@@ -45,7 +45,8 @@ bool ReadAll(std::FILE* in, std::string& bytes) {
 
 int Convert(aspclip::LineBreaks breaks) {
   std::string bytes;
-  if (!ReadAll(stdin, bytes)) return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
+  if (!ReadAll(stdin, bytes))
+    return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
   const std::size_t skipped = bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   aspclip::Utf8Decoding decoded =
       aspclip::DecodeUtf8(std::string_view(bytes).substr(skipped), breaks);

@@ -15,7 +15,9 @@ namespace {
 // How long the clipboard's owner may take to answer one request before the run gives up on it.
 constexpr guint kOwnerAnswerMs = 5000;
 
-GdkAtom Utf8Target() { return gdk_atom_intern_static_string("UTF8_STRING"); }
+GdkAtom Utf8Target() {
+  return gdk_atom_intern_static_string("UTF8_STRING");
+}
 
 // One request to the clipboard's owner, answered through GTK's callbacks. The reply lives on the
 // heap: when the owner answers after the run has given up, the late callback frees it.
@@ -43,8 +45,12 @@ struct PendingReply {
 template <typename Answer>
 PendingReply<Answer>* AwaitReply(PendingReply<Answer>* reply) {
   const guint timer = g_timeout_add(
-      kOwnerAnswerMs, [](gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop));
-        return G_SOURCE_REMOVE; }, reply->loop);
+      kOwnerAnswerMs,
+      [](gpointer loop) {
+        g_main_loop_quit(static_cast<GMainLoop*>(loop));
+        return G_SOURCE_REMOVE;
+      },
+      reply->loop);
   if (!reply->answered) g_main_loop_run(reply->loop);
   if (!reply->answered) {
     reply->abandoned = true;
@@ -86,7 +92,8 @@ void RunDialog(GtkMessageType type, const std::string& message) {
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
-  while (gtk_events_pending()) gtk_main_iteration();  // let the box unmap before the run goes on
+  while (gtk_events_pending())
+    gtk_main_iteration();  // let the box unmap before the run goes on
 }
 
 }  // namespace
@@ -159,9 +166,9 @@ Status GtkPlatform::PrepareText(const Text& text) {
 
 Status GtkPlatform::EmptyClipboard() {
   // Setting no owner at all: gtk_clipboard_clear would only drop an ownership of our own.
-  const gboolean emptied = gdk_selection_owner_set_for_display(
-      gtk_clipboard_get_display(clipboard_), nullptr, GDK_SELECTION_CLIPBOARD, GDK_CURRENT_TIME,
-      TRUE);
+  const gboolean emptied =
+      gdk_selection_owner_set_for_display(gtk_clipboard_get_display(clipboard_), nullptr,
+                                          GDK_SELECTION_CLIPBOARD, GDK_CURRENT_TIME, TRUE);
   return emptied ? Status::Ok() : Status::Failed("the X server did not release the clipboard");
 }
 
@@ -174,7 +181,8 @@ Status GtkPlatform::PutPreparedText() {
   owner_ = gtk_clipboard_set_with_data(clipboard_, targets, static_cast<guint>(count), OnGet,
                                        OnClear, this);
   gtk_target_table_free(targets, count);
-  if (!owner_) return Status::Failed("the X server did not make this program the clipboard's owner");
+  if (!owner_)
+    return Status::Failed("the X server did not make this program the clipboard's owner");
   gtk_clipboard_set_can_store(clipboard_, nullptr, 0);
   return Status::Ok();
 }
@@ -197,7 +205,8 @@ void GtkPlatform::ServeUntilReplaced() {
     g_main_loop_quit(static_cast<GMainLoop*>(loop));
     return G_SOURCE_REMOVE;
   };
-  for (int signal : {SIGTERM, SIGHUP, SIGINT}) g_unix_signal_add(signal, quit, serveLoop_);
+  for (int signal : {SIGTERM, SIGHUP, SIGINT})
+    g_unix_signal_add(signal, quit, serveLoop_);
   if (owner_) g_main_loop_run(serveLoop_);
   g_main_loop_unref(serveLoop_);
   serveLoop_ = nullptr;

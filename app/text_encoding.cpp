@@ -1,9 +1,17 @@
 #include "text_encoding.h"
 
+#include "convert/scan.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace aspclip {
 namespace {
 
-bool IsContinuationByte(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsContinuationByte(unsigned char b) {
+  return (b & 0xC0) == 0x80;
+}
 
 // Decodes the multi-byte sequence at `i`; returns its length, or 0 when it is invalid.
 std::size_t DecodeSequence(std::string_view bytes, std::size_t i, char32_t& codePoint) {
@@ -30,92 +38,162 @@ std::size_t DecodeSequence(std::string_view bytes, std::size_t i, char32_t& code
   return length;
 }
 
-void AppendCodePoint(char32_t codePoint, Text& out) {
+char16_t* AppendCodePoint(char32_t codePoint, char16_t* out) {
   if (codePoint < 0x10000) {
-    out += static_cast<char16_t>(codePoint);
+    *out++ = static_cast<char16_t>(codePoint);
   } else {
     codePoint -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-    out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+    *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
   }
+  return out;
 }
 
-void AppendUtf8(char32_t codePoint, std::string& out) {
+char* AppendUtf8(char32_t codePoint, char* out) {
+  const auto put = [&out](char32_t byte) { *out++ = static_cast<char>(byte); };
   if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
+    put(codePoint);
   } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    put(0xC0 | (codePoint >> 6));
+    put(0x80 | (codePoint & 0x3F));
   } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    put(0xE0 | (codePoint >> 12));
+    put(0x80 | ((codePoint >> 6) & 0x3F));
+    put(0x80 | (codePoint & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    put(0xF0 | (codePoint >> 18));
+    put(0x80 | ((codePoint >> 12) & 0x3F));
+    put(0x80 | ((codePoint >> 6) & 0x3F));
+    put(0x80 | (codePoint & 0x3F));
   }
+  return out;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
-// Appends the line break that starts at `i` as CR LF; returns how many code units it took.
-template <typename Char>
-std::size_t AppendNormalizedBreak(const Char* units, std::size_t size, std::size_t i, Text& out) {
-  out += u"\r\n";
-  return units[i] == Char('\r') && i + 1 < size && units[i + 1] == Char('\n') ? 2 : 1;
+// Written as plain counting loops so that the compiler vectorises them.
+std::size_t CountBreakBytes(std::string_view bytes, std::size_t& pairs) {
+  std::size_t breaks = 0;
+  pairs = 0;
+  for (const char b : bytes)
+    breaks += b == '\r' || b == '\n';
+  for (std::size_t i = 1; i < bytes.size(); ++i) {
+    pairs += (bytes[i - 1] == '\r') & (bytes[i] == '\n');
+  }
+  return breaks;
+}
+
+// The number of UTF-16 code units that valid UTF-8 decodes to, so that the text is allocated once.
+std::size_t DecodedSize(std::string_view bytes, bool normalize) {
+  std::size_t units = 0;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    units += ((b & 0xC0) != 0x80) + (b >= 0xF0);  // a lead byte; four bytes take a surrogate pair
+  }
+  if (normalize) {  // a lone CR or LF becomes two units
+    std::size_t pairs;
+    units += CountBreakBytes(bytes, pairs) - 2 * pairs;
+  }
+  return units;
+}
+
+// The number of UTF-8 bytes that `text` encodes to.
+std::size_t EncodedSize(TextView text, bool toLf) {
+  std::size_t bytes = text.size();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i + 4 <= text.size() && PlainAsciiQuad(text.data() + i, false)) {
+      i += 3;
+      continue;
+    }
+    bytes += (text[i] >= 0x80) + (text[i] >= 0x800);
+  }
+  std::size_t surrogatePairs = 0, lineBreaks = 0;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    surrogatePairs += IsHighSurrogate(text[i - 1]) & IsLowSurrogate(text[i]);
+    lineBreaks += (text[i - 1] == u'\r') & (text[i] == u'\n');
+  }
+  return bytes - 2 * surrogatePairs - (toLf ? lineBreaks : 0);  // a pair is 4 bytes, not 3 + 3
+}
+
+// Eight bytes at once: true when none is beyond ASCII and, if `plainOnly`, none is a CR or LF.
+bool PlainAsciiWord(const unsigned char* in, bool plainOnly) {
+  std::uint64_t word;
+  std::memcpy(&word, in, sizeof word);
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kHighBits = 0x8080808080808080;
+  const auto hasByte = [word](unsigned char b) {
+    const std::uint64_t x = word ^ (kOnes * b);
+    return ((x - kOnes) & ~x & kHighBits) != 0;
+  };
+  return (word & kHighBits) == 0 && !(plainOnly && (hasByte('\r') || hasByte('\n')));
 }
 
 }  // namespace
 
 Utf8Decoding DecodeUtf8(std::string_view bytes, LineBreaks breaks) {
-  Utf8Decoding result;
-  Text& text = result.text;
-  text.reserve(bytes.size() + bytes.size() / 16);
   const bool normalize = breaks == LineBreaks::kToCrLf;
+  Utf8Decoding result;
+  result.text.resize(DecodedSize(bytes, normalize));
+  char16_t* out = result.text.data();
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      if (normalize && (b == '\r' || b == '\n')) {
-        i += AppendNormalizedBreak(bytes.data(), bytes.size(), i, text);
-      } else {
-        text += static_cast<char16_t>(b);
-        ++i;
-      }
+    if (i + 8 <= bytes.size() && PlainAsciiWord(in + i, normalize)) {
+      out = std::copy(in + i, in + i + 8, out);
+      i += 8;
       continue;
     }
-    char32_t codePoint;
-    const std::size_t length = DecodeSequence(bytes, i, codePoint);
-    if (length == 0) {
-      result.text.clear();
-      result.errorOffset = i;
-      return result;
+    const unsigned char b = in[i];
+    if (b < 0x80 && (!normalize || (b != '\r' && b != '\n'))) {
+      *out++ = b;
+      ++i;
+    } else if (b < 0x80) {
+      *out++ = u'\r';
+      *out++ = u'\n';
+      i += b == '\r' && i + 1 < bytes.size() && in[i + 1] == '\n' ? 2 : 1;
+    } else {
+      char32_t codePoint;
+      const std::size_t length = DecodeSequence(bytes, i, codePoint);
+      if (length == 0) {
+        result.text.clear();
+        result.errorOffset = i;
+        return result;
+      }
+      out = AppendCodePoint(codePoint, out);
+      i += length;
     }
-    AppendCodePoint(codePoint, text);
-    i += length;
   }
   return result;
 }
 
 std::string EncodeUtf8(TextView text, LineBreaks breaks) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
   const bool toLf = breaks == LineBreaks::kCrLfToLf;
+  std::string encoded(EncodedSize(text, toLf), '\0');
+  char* out = encoded.data();
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i + 4 <= text.size() && PlainAsciiQuad(text.data() + i, toLf)) {
+      out = std::copy(text.data() + i, text.data() + i + 4, out);
+      i += 3;
+      continue;
+    }
     const char16_t c = text[i];
-    if (toLf && c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      AppendUtf8(0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
+    if (c < 0x80) {
+      if (!(toLf && c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) {
+        *out++ = static_cast<char>(c);
+      }
+    } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      out = AppendUtf8(0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
       ++i;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      AppendUtf8(0xFFFD, out);
+      out = AppendUtf8(0xFFFD, out);
     } else {
-      AppendUtf8(c, out);
+      out = AppendUtf8(c, out);
     }
   }
-  return out;
+  return encoded;
 }
 
 Text NormalizeLineBreaks(TextView text) {
@@ -123,7 +201,8 @@ Text NormalizeLineBreaks(TextView text) {
   out.reserve(text.size() + text.size() / 16);
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] == u'\r' || text[i] == u'\n') {
-      i += AppendNormalizedBreak(text.data(), text.size(), i, out);
+      out += u"\r\n";
+      i += text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
     } else {
       out += text[i++];
     }

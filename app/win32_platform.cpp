@@ -33,7 +33,9 @@ std::string SystemError(DWORD code) {
   return EncodeUtf8(Text(message.begin(), message.end()), LineBreaks::kAsIs);
 }
 
-Status LastError() { return Status::Failed(SystemError(GetLastError())); }
+Status LastError() {
+  return Status::Failed(SystemError(GetLastError()));
+}
 
 }  // namespace
 
@@ -127,7 +129,7 @@ Status Win32Platform::PutPreparedText() {
 Status Win32Platform::ShowMessage(const std::string& message) {
   const std::wstring title = Wide(kApplicationTitle);
   return MessageBoxW(nullptr, Wide(message).c_str(), title.c_str(), MB_OK) != 0 ? Status::Ok()
-                                                                               : LastError();
+                                                                                : LastError();
 }
 
 void Win32Platform::ShowFailure(const std::string& message) {

@@ -28,7 +28,7 @@ class Win32Platform final : public Platform {
   Status OpenClipboard();
   void CloseClipboard();
 
-  HWND owner_;              // a message-only window: the clipboard needs an owner for new data
+  HWND owner_;  // a message-only window: the clipboard needs an owner for new data
   bool open_ = false;
   HGLOBAL prepared_ = nullptr;  // ours until the clipboard takes it
 };

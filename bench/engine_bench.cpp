@@ -28,7 +28,8 @@ aspclip::Text PageText(bench::Shape shape) {
 
 // Runs `pass` on a fresh copy of `input` each iteration; the copy is not timed.
 template <typename Pass>
-void RunPass(benchmark::State& state, const aspclip::Text& input, std::size_t pageBytes, Pass pass) {
+void RunPass(benchmark::State& state, const aspclip::Text& input, std::size_t pageBytes,
+             Pass pass) {
   for (auto _ : state) {
     state.PauseTiming();
     aspclip::Text text = input;
@@ -58,7 +59,8 @@ void BM_EncodeUtf8(benchmark::State& state) {
 
 void BM_MarkupToLiteral(benchmark::State& state) {
   const aspclip::Text markup = PageText(bench::Shape::kShortLines);
-  for (auto _ : state) benchmark::DoNotOptimize(aspclip::MarkupToLiteral(markup));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(aspclip::MarkupToLiteral(markup));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPageBytes));
 }
 

@@ -8,7 +8,8 @@
 int main() {
   std::string input;
   char chunk[1 << 16];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) input.append(chunk, n);
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
+    input.append(chunk, n);
   const auto copy = std::make_unique_for_overwrite<char[]>(input.size());
   std::memcpy(copy.get(), input.data(), input.size());
   return std::fwrite(copy.get(), 1, input.size(), stdout) == input.size() ? 0 : 1;

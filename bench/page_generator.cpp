@@ -40,12 +40,15 @@ void AppendRealisticBlock(std::mt19937& random, std::string& page) {
       page += "conn.Open Application(\"dsn\") %>\r\n";
       break;
     case 3:
-      page += "<p>Gr\xC3\xBC\xC3\x9F" "e, <%= Session(\"user\") %>! Caf\xC3\xA9 \xE2\x82\xAC" +
-              std::to_string(n) + " \xF0\x9F\x98\x80 na\xC3\xAFve \xE4\xB8\xAD\xE6\x96\x87</p>\r\n";
+      page +=
+          "<p>Gr\xC3\xBC\xC3\x9F"
+          "e, <%= Session(\"user\") %>! Caf\xC3\xA9 \xE2\x82\xAC" +
+          std::to_string(n) + " \xF0\x9F\x98\x80 na\xC3\xAFve \xE4\xB8\xAD\xE6\x96\x87</p>\r\n";
       break;
     case 4:
       page += "<div style=\"";
-      for (int k = 0; k < 12; ++k) page += "margin-left: " + std::to_string(k) + "px; ";
+      for (int k = 0; k < 12; ++k)
+        page += "margin-left: " + std::to_string(k) + "px; ";
       page += "\">" + std::string(180, 'w') + "</div>\r\n";
       break;
     case 5:
@@ -62,7 +65,8 @@ void AppendRealisticBlock(std::mt19937& random, std::string& page) {
 }
 
 void AppendRepeated(std::string_view unit, std::size_t bytes, std::string& page) {
-  while (page.size() + unit.size() <= bytes) page += unit;
+  while (page.size() + unit.size() <= bytes)
+    page += unit;
 }
 
 }  // namespace
@@ -87,8 +91,10 @@ std::string GeneratePage(Shape shape, std::size_t bytes, std::uint32_t seed) {
   switch (shape) {
     case Shape::kRealistic: {
       std::mt19937 random(seed);
-      page = "<%@ Language=VBScript %>\r\n<html>\r\n<head><title>Report</title></head>\r\n<body>\r\n";
-      while (page.size() < bytes) AppendRealisticBlock(random, page);
+      page =
+          "<%@ Language=VBScript %>\r\n<html>\r\n<head><title>Report</title></head>\r\n<body>\r\n";
+      while (page.size() < bytes)
+        AppendRealisticBlock(random, page);
       // Cut at a line break so that no character or block is cut in half.
       page.resize(page.rfind("\r\n", bytes) + 2);
       break;

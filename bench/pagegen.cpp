@@ -8,8 +8,9 @@
 int main(int argc, char** argv) {
   const auto shape = argc >= 3 ? bench::ShapeNamed(argv[1]) : std::nullopt;
   if (!shape) {
-    std::fprintf(stderr,
-                 "usage: pagegen realistic|short-lines|expressions|one-line|quotes MEGABYTES [SEED]\n");
+    std::fprintf(
+        stderr,
+        "usage: pagegen realistic|short-lines|expressions|one-line|quotes MEGABYTES [SEED]\n");
     return 2;
   }
   const std::size_t bytes = std::strtoull(argv[2], nullptr, 10) << 20;

@@ -1,36 +1,13 @@
 #include "literal_rewrite.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "scan.h"
 #include "vb_syntax.h"
 
 namespace aspclip {
 namespace {
-
-// Copies the text on demand: a text with nothing to rewrite is never copied.
-class LazyRewrite {
- public:
-  explicit LazyRewrite(TextView source) : source_(source) {}
-
-  void Replace(std::size_t at, std::size_t length, TextView with) {
-    if (!started_) {
-      result_.reserve(source_.size() + source_.size() / 8);
-      started_ = true;
-    }
-    result_.append(source_.substr(copied_, at - copied_)).append(with);
-    copied_ = at + length;
-  }
-
-  void Finish(Text& text) {
-    if (!started_) return;
-    result_.append(source_.substr(copied_));
-    text = std::move(result_);
-  }
-
- private:
-  TextView source_;
-  Text result_;
-  std::size_t copied_ = 0;
-  bool started_ = false;
-};
 
 // The text's final line break ends the text, so a " _" before it joins no further line.
 bool EndsOnContinuation(TextView text, std::size_t matchEnd) {
@@ -38,36 +15,77 @@ bool EndsOnContinuation(TextView text, std::size_t matchEnd) {
   return ContinuationAt(text, space) && space + kContinuation.size() < text.size();
 }
 
-}  // namespace
-
-void RewriteOutsideLiterals(Text& text, TextView find, TextView with) {
-  const TextView source = text;
-  const char16_t first = FoldCase(find.front());
-  LazyRewrite rewrite(source);
+std::vector<std::size_t> FindOutsideLiterals(TextView text, TextView find) {
+  std::vector<std::size_t> matches;
+  const char16_t lower = FoldCase(find.front());
+  const char16_t upper = lower >= u'a' && lower <= u'z' ? lower - (u'a' - u'A') : lower;
+  const StopUnits stops = {kQuote, u'\r', lower, upper};
+  const char16_t* const data = text.data();
+  const std::size_t size = text.size();
   bool inLiteral = false;
-  for (std::size_t i = 0; i < source.size();) {
-    const char16_t c = source[i];
-    if (LineBreakAt(source, i)) {
-      inLiteral = false;
-      i += kLineBreak.size();
+  for (std::size_t i = 0; i < size;) {
+    i = FindFirstOf(text, i, stops);
+    if (i == size) break;
+    const char16_t c = data[i];
+    if (c == u'\r') {
+      if (LineBreakAt(text, i)) inLiteral = false;
+      ++i;
     } else if (c == kQuote) {
-      const bool escapedQuote = inLiteral && i + 1 < source.size() && source[i + 1] == kQuote;
-      if (escapedQuote) {
-        i += 2;
-      } else {
-        inLiteral = !inLiteral;
-        ++i;
-      }
-    } else if (!inLiteral && FoldCase(c) == first &&
-               MatchesAt(source, i, find, CaseInsensitiveMatch) &&
-               !EndsOnContinuation(source, i + find.size())) {
-      rewrite.Replace(i, find.size(), with);
+      const bool escapedQuote = inLiteral && i + 1 < size && data[i + 1] == kQuote;
+      if (!escapedQuote) inLiteral = !inLiteral;
+      i += escapedQuote ? 2 : 1;
+    } else if (!inLiteral && MatchesAt(text, i, find, CaseInsensitiveMatch) &&
+               !EndsOnContinuation(text, i + find.size())) {
+      matches.push_back(i);
       i += find.size();
     } else {
       ++i;
     }
   }
-  rewrite.Finish(text);
+  return matches;
+}
+
+// Replaces in place: a shorter `with` moves the text between matches forward.
+void ReplaceShrinking(Text& text, const std::vector<std::size_t>& matches, std::size_t findSize,
+                      TextView with) {
+  char16_t* const data = text.data();
+  std::size_t write = matches.front();
+  for (std::size_t k = 0; k < matches.size(); ++k) {
+    write = std::copy(with.begin(), with.end(), data + write) - data;
+    const std::size_t from = matches[k] + findSize;
+    const std::size_t to = k + 1 < matches.size() ? matches[k + 1] : text.size();
+    write = std::copy(data + from, data + to, data + write) - data;
+  }
+  text.resize(write);
+}
+
+// Replaces in place: the text grows once, and the text between matches moves back from the end.
+void ReplaceGrowing(Text& text, const std::vector<std::size_t>& matches, std::size_t findSize,
+                    TextView with) {
+  const std::size_t oldSize = text.size();
+  text.resize(oldSize + matches.size() * (with.size() - findSize));
+  char16_t* const data = text.data();
+  std::size_t readEnd = oldSize;
+  std::size_t writeEnd = text.size();
+  for (std::size_t k = matches.size(); k-- > 0;) {
+    const std::size_t from = matches[k] + findSize;
+    writeEnd = std::copy_backward(data + from, data + readEnd, data + writeEnd) - data;
+    writeEnd -= with.size();
+    std::copy(with.begin(), with.end(), data + writeEnd);
+    readEnd = matches[k];
+  }
+}
+
+}  // namespace
+
+void RewriteOutsideLiterals(Text& text, TextView find, TextView with) {
+  const std::vector<std::size_t> matches = FindOutsideLiterals(text, find);
+  if (matches.empty()) return;
+  if (with.size() <= find.size()) {
+    ReplaceShrinking(text, matches, find.size(), with);
+  } else {
+    ReplaceGrowing(text, matches, find.size(), with);
+  }
 }
 
 }  // namespace aspclip

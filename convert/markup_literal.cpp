@@ -1,5 +1,6 @@
 #include "markup_literal.h"
 
+#include "scan.h"
 #include "vb_syntax.h"
 
 namespace aspclip {
@@ -11,15 +12,16 @@ constexpr TextView kLiteralContinuation = u"\" & vbCrLf & _\r\n  \"";
 constexpr std::size_t kContinuationIndent = 16;
 
 std::size_t NextSpecial(TextView content, std::size_t from) {
-  while (from < content.size() && content[from] != kQuote && content[from] != u'\r') ++from;
-  return from;
+  return FindFirstOf(content, from, {kQuote, u'\r', u'\r', u'\r'});
 }
 
 }  // namespace
 
 TextView MarkupContent(TextView markup) {
-  while (markup.starts_with(kLineBreak)) markup.remove_prefix(kLineBreak.size());
-  while (markup.ends_with(kLineBreak)) markup.remove_suffix(kLineBreak.size());
+  while (markup.starts_with(kLineBreak))
+    markup.remove_prefix(kLineBreak.size());
+  while (markup.ends_with(kLineBreak))
+    markup.remove_suffix(kLineBreak.size());
   const bool onlySpaces = markup.find_first_not_of(u' ') == TextView::npos;
   return onlySpaces ? TextView() : markup;
 }

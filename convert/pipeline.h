@@ -1,4 +1,5 @@
-// The engine's one entry: a page source in, Visual Basic that builds its output in OutputString out.
+// The engine's one entry: a page source in, Visual Basic that builds its output in OutputString
+// out.
 #pragma once
 
 #include "text_ops.h"

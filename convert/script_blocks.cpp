@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "markup_literal.h"
+#include "scan.h"
 #include "vb_syntax.h"
 
 namespace aspclip {
@@ -16,6 +17,15 @@ void BalanceDelimiters(Text& page) {
     page.insert(0, kBlockOpen);
   }
   if (FindLast(page, kBlockClose) < FindLast(page, kBlockOpen)) page += kBlockClose;
+}
+
+// No page gives longer statements: a quote is doubled, a line break becomes at most a
+// continuation, and each block adds at most two statement heads, a literal's quotes and two line
+// breaks. Reserved room that is never written costs no memory.
+std::size_t StatementsSizeBound(TextView page) {
+  constexpr std::size_t kPerBreak = 17, kPerBlock = 40, kFirstPart = 64;
+  return page.size() + kFirstPart + CountOf(page, kQuote) + kPerBreak * CountOf(page, u'\r') +
+         kPerBlock * CountOf(page, u'<');
 }
 
 class StatementWriter {
@@ -49,7 +59,7 @@ class StatementWriter {
       lines_.append(kLineBreak);
       return;
     }
-    const std::size_t close = part.find(kBlockClose);
+    const std::size_t close = FindPattern(part, 0, kBlockClose);
     if (close == TextView::npos) {
       AddMarkup(part);
       return;
@@ -69,10 +79,10 @@ void SplitScriptBlocks(Text& page) {
   BalanceDelimiters(page);
   const TextView source = page;
   Text lines;
-  lines.reserve(source.size() + source.size() / 4 + 64);
+  lines.reserve(StatementsSizeBound(source));
   StatementWriter writer(lines);
   for (std::size_t start = 0;;) {
-    const std::size_t open = source.find(kBlockOpen, start);
+    const std::size_t open = FindPattern(source, start, kBlockOpen);
     writer.AddPart(source.substr(start, open == TextView::npos ? TextView::npos : open - start));
     if (open == TextView::npos) break;
     start = open + kBlockOpen.size();

@@ -50,7 +50,9 @@ Text ReplaceAll(TextView text, TextView find, TextView with, MatchMode mode) {
   return result.append(text.substr(copied));
 }
 
-Text LeftPart(TextView text, std::size_t n) { return Text(text.substr(0, n)); }
+Text LeftPart(TextView text, std::size_t n) {
+  return Text(text.substr(0, n));
+}
 
 Text RightPart(TextView text, std::size_t n) {
   return Text(n >= text.size() ? text : text.substr(text.size() - n));
@@ -67,7 +69,8 @@ Text TrimLeft(TextView text) {
 
 Text LowerCase(TextView text) {
   Text lower(text);
-  for (char16_t& c : lower) c = FoldCase(c);
+  for (char16_t& c : lower)
+    c = FoldCase(c);
   return lower;
 }
 

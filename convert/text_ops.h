@@ -15,7 +15,9 @@ using TextView = std::u16string_view;
 enum MatchMode { ExactMatch, CaseInsensitiveMatch };
 
 // Folds A-Z to a-z and leaves every other code unit alone, so that matching and LowerCase agree.
-constexpr char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
+constexpr char16_t FoldCase(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
 
 // True when `pattern` stands at the 0-based `index` of `text`.
 bool MatchesAt(TextView text, std::size_t index, TextView pattern, MatchMode mode);

@@ -1,4 +1,5 @@
-// The fixed texts of the page syntax read and the Visual Basic written. Nothing here is configurable.
+// The fixed texts of the page syntax read and the Visual Basic written. Nothing here is
+// configurable.
 #pragma once
 
 #include <cstddef>

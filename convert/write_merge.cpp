@@ -1,6 +1,7 @@
 #include "write_merge.h"
 
 #include "literal_rewrite.h"
+#include "scan.h"
 #include "vb_syntax.h"
 
 namespace aspclip {
@@ -21,7 +22,8 @@ struct StatementLine {
 
 StatementLine NextStatementLine(TextView source, std::size_t start) {
   std::size_t continuations = 0;
-  for (std::size_t i = start; (i = source.find(u'\r', i)) != TextView::npos; ++i) {
+  for (std::size_t i = start;
+       (i = FindFirstOf(source, i, {u'\r', u'\r', u'\r', u'\r'})) < source.size(); ++i) {
     if (!LineBreakAt(source, i)) continue;
     const bool endsContinuation = i >= start + 2 && ContinuationAt(source, i - 2);
     if (!endsContinuation) {
@@ -82,8 +84,10 @@ class RunMerger {
 
 void MergeWriteRuns(Text& text) {
   if (text.empty()) return;
+  // Merging only shrinks the text, bar the final line break; the rewrite of the statement word
+  // then grows it in place. Reserved room that is never written costs no memory.
   Text merged;
-  merged.reserve(text.size() + text.size() / 8);
+  merged.reserve(text.size() + kLineBreak.size() + text.size());
   RunMerger merger(merged);
   for (std::size_t start = 0;;) {
     const StatementLine line = NextStatementLine(text, start);

@@ -14,7 +14,7 @@ namespace {
 class FakePlatform final : public Platform {
  public:
   std::optional<Text> clipboard;
-  std::string failAt;        // the call that fails, by name
+  std::string failAt;  // the call that fails, by name
   bool throwOnPrepare = false;
   std::vector<std::string> calls;
   std::vector<std::string> messages;
@@ -96,14 +96,22 @@ TEST(ClipboardRun, EachFailingStepShowsOneMessageAndStops) {
   const Case cases[] = {
       {"ask", {"ask", "failure"}, "Could not check the clipboard for text: it broke", true},
       {"read", {"ask", "read", "failure"}, "Could not read the clipboard: it broke", true},
-      {"prepare", {"ask", "read", "prepare", "failure"},
-       "Could not prepare the converted code: it broke", true},
-      {"empty", {"ask", "read", "prepare", "empty", "failure"},
-       "Could not empty the clipboard: it broke", true},
-      {"put", {"ask", "read", "prepare", "empty", "put", "failure"},
-       "Could not put the converted code on the clipboard: it broke", false},
-      {"show", {"ask", "read", "prepare", "empty", "put", "show", "failure"},
-       "Could not show a message: it broke", true},
+      {"prepare",
+       {"ask", "read", "prepare", "failure"},
+       "Could not prepare the converted code: it broke",
+       true},
+      {"empty",
+       {"ask", "read", "prepare", "empty", "failure"},
+       "Could not empty the clipboard: it broke",
+       true},
+      {"put",
+       {"ask", "read", "prepare", "empty", "put", "failure"},
+       "Could not put the converted code on the clipboard: it broke",
+       false},
+      {"show",
+       {"ask", "read", "prepare", "empty", "put", "show", "failure"},
+       "Could not show a message: it broke",
+       true},
   };
   for (const Case& c : cases) {
     FakePlatform platform;

@@ -16,7 +16,8 @@ TEST(Differential, EngineMatchesReferenceOnRandomPages) {
   for (int seed = 0; seed < kPages; ++seed) {
     std::mt19937 random(seed);
     std::vector<std::uint32_t> choices(random() % 64);
-    for (auto& choice : choices) choice = random() % (page_tokens::Tokens().size() * 4);
+    for (auto& choice : choices)
+      choice = random() % (page_tokens::Tokens().size() * 4);
     const aspclip::Text page = page_tokens::PageOf(choices);
     aspclip::Text engine = page, expected = page;
     aspclip::ConvertAspCode(engine);
@@ -29,7 +30,8 @@ TEST(Differential, EngineMatchesReferenceOnEachPass) {
   for (int seed = 0; seed < 2000; ++seed) {
     std::mt19937 random(seed);
     std::vector<std::uint32_t> choices(random() % 32);
-    for (auto& choice : choices) choice = random() % (page_tokens::Tokens().size() * 4);
+    for (auto& choice : choices)
+      choice = random() % (page_tokens::Tokens().size() * 4);
     const aspclip::Text page = page_tokens::PageOf(choices);
     ASSERT_EQ(aspclip::MarkupToLiteral(page), reference::MarkupToLiteral(page)) << seed;
   }

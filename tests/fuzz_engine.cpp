@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint32_t> choices;
-  for (std::size_t i = 0; i + 1 < size; i += 2) choices.push_back(data[i] | (data[i + 1] << 8));
+  for (std::size_t i = 0; i + 1 < size; i += 2)
+    choices.push_back(data[i] | (data[i + 1] << 8));
   aspclip::Text page = page_tokens::PageOf(choices);
   if (size % 2 == 1) page += static_cast<char16_t>(data[size - 1] | 0x80);
   aspclip::Text engine = page, expected = page;

@@ -8,8 +8,12 @@ namespace {
 const Text kJoin = u"\" & vbCrLf & \"";
 const Text kContinued = u"\" & vbCrLf & _\r\n  \"";
 
-Text Repeat(std::size_t n, char16_t c = u'a') { return Text(n, c); }
-Text Quoted(const Text& inner) { return u"\"" + inner + u"\""; }
+Text Repeat(std::size_t n, char16_t c = u'a') {
+  return Text(n, c);
+}
+Text Quoted(const Text& inner) {
+  return u"\"" + inner + u"\"";
+}
 
 struct Case {
   const char* rule;
@@ -18,7 +22,8 @@ struct Case {
 };
 
 void ExpectLiterals(const std::vector<Case>& cases) {
-  for (const Case& c : cases) EXPECT_EQ(MarkupToLiteral(c.markup), c.expected) << c.rule;
+  for (const Case& c : cases)
+    EXPECT_EQ(MarkupToLiteral(c.markup), c.expected) << c.rule;
 }
 
 TEST(MarkupLiteral, NothingToWriteGivesTwoQuotes) {
@@ -80,7 +85,8 @@ TEST(MarkupLiteral, JoinsCountTowardsTheLine) {
   // Ten-character lines: breaks at 11, 35, 59 and 83 are joined; the fifth, at 107, is continued.
   const Text line = Repeat(10);
   Text markup, expected;
-  for (int i = 0; i < 6; ++i) markup += (i ? u"\r\n" : u"") + line;
+  for (int i = 0; i < 6; ++i)
+    markup += (i ? u"\r\n" : u"") + line;
   expected = line + kJoin + line + kJoin + line + kJoin + line + kJoin + line + kContinued + line;
   EXPECT_EQ(MarkupToLiteral(markup), Quoted(expected));
 }

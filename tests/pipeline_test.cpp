@@ -39,7 +39,8 @@ TEST(Pipeline, WholePagesConvert) {
        u"\r\nOutputString = OutputString & \"a\"\r\n OutputString = OutputString & b\r\n"
        u"OutputString = OutputString & \"c\"\r\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Converted(c.page), c.expected) << c.rule;
+  for (const Case& c : cases)
+    EXPECT_EQ(Converted(c.page), c.expected) << c.rule;
 }
 
 TEST(Pipeline, ObjectCreationIsRewrittenInCodeOnly) {

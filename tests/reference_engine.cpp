@@ -62,7 +62,8 @@ Text RewriteOutsideLiterals(const Text& text, TextView find, TextView with, bool
 }  // namespace
 
 Text MarkupToLiteral(Text working) {
-  while (aspclip::LeftPart(working, 2) == kCrLf) working = aspclip::MidPart(working, 3);
+  while (aspclip::LeftPart(working, 2) == kCrLf)
+    working = aspclip::MidPart(working, 3);
   while (aspclip::RightPart(working, 2) == kCrLf) {
     working = aspclip::LeftPart(working, working.size() - 2);
   }
@@ -115,8 +116,8 @@ void SplitScriptBlocks(Text& page) {
 }
 
 void MergeWriteRuns(Text& text) {
-  const auto lines =
-      aspclip::SplitText(aspclip::ReplaceAll(text, kLineContinuation, kPlaceholder, ExactMatch), kCrLf);
+  const auto lines = aspclip::SplitText(
+      aspclip::ReplaceAll(text, kLineContinuation, kPlaceholder, ExactMatch), kCrLf);
   Text out, accumulator;
   bool run = false;
   for (const Text& line : lines) {

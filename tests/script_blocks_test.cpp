@@ -25,8 +25,7 @@ TEST(ScriptBlocks, MarkupBecomesWrites) {
       {"no delimiters", u"abc", u"\r\nResponse.Write \"abc\""},
       {"spaces only", u"  ", u""},
       {"spaces between outer breaks", u"\r\n  \r\n", u""},
-      {"spaces around an inner break", u" \r\n ",
-       u"\r\nResponse.Write \" \" & vbCrLf & \" \""},
+      {"spaces around an inner break", u" \r\n ", u"\r\nResponse.Write \" \" & vbCrLf & \" \""},
       {"blank markup between blocks", u"<%a%>\r\n  \r\n<%b%>", u"\r\n\r\na\r\nb"},
       {"blocks back to back", u"<%a%><%b%>", u"\r\n\r\na\r\nb"},
   });
@@ -42,8 +41,7 @@ TEST(ScriptBlocks, CodeIsCarriedOverAndExpressionsWritten) {
       {"directive", u"<%@ x %>", u"\r\n\r\n@ x "},
       {"code with line breaks", u"<%If x Then\r\n  y\r\nEnd If%>",
        u"\r\n\r\nIf x Then\r\n  y\r\nEnd If"},
-      {"code before markup", u"a<%b%>c",
-       u"\r\nResponse.Write \"a\"\r\nb\r\nResponse.Write \"c\""},
+      {"code before markup", u"a<%b%>c", u"\r\nResponse.Write \"a\"\r\nb\r\nResponse.Write \"c\""},
       {"tab before the mark is no expression", u"<%\t=x%>", u"\r\n\r\n\t=x"},
   });
 }
@@ -52,8 +50,7 @@ TEST(ScriptBlocks, DelimitersAreBalanced) {
   ExpectStatements({
       {"opening without closing", u"x<%y", u"\r\n\r\nResponse.Write \"x\"\r\ny"},
       {"closing without opening", u"x%>y", u"\r\nx\r\nResponse.Write \"y\""},
-      {"page starts inside a block", u"a%>b<%c%>",
-       u"\r\n\r\na\r\nResponse.Write \"b\"\r\nc"},
+      {"page starts inside a block", u"a%>b<%c%>", u"\r\n\r\na\r\nResponse.Write \"b\"\r\nc"},
       {"page ends inside a block", u"a<%b", u"\r\n\r\nResponse.Write \"a\"\r\nb"},
       {"block left open before the next", u"x<% a <% b %>y",
        u"\r\nResponse.Write \"x\"\r\nResponse.Write \" a \"\r\n b \r\nResponse.Write \"y\""},

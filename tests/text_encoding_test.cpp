@@ -35,16 +35,16 @@ TEST(TextEncoding, RejectsInvalidUtf8AtTheFirstBadSequence) {
     std::size_t offset;
   };
   const Case cases[] = {
-      {"caf\xE9", 3},                 // Latin-1
-      {"ab\xC3", 2},                  // cut short
-      {"\xC3\x28", 0},                // no continuation byte
-      {"a\x80", 1},                   // lone continuation byte
-      {"\xC0\xAF", 0},                // overlong
-      {"\xE0\x80\xAF", 0},            // overlong
-      {"x\xED\xA0\x80", 1},           // surrogate
-      {"\xF4\x90\x80\x80", 0},        // past U+10FFFF
-      {"\xF5\x80\x80\x80", 0},        // no such lead byte
-      {"ok\xF0\x9F\x98", 2},          // emoji cut short
+      {"caf\xE9", 3},           // Latin-1
+      {"ab\xC3", 2},            // cut short
+      {"\xC3\x28", 0},          // no continuation byte
+      {"a\x80", 1},             // lone continuation byte
+      {"\xC0\xAF", 0},          // overlong
+      {"\xE0\x80\xAF", 0},      // overlong
+      {"x\xED\xA0\x80", 1},     // surrogate
+      {"\xF4\x90\x80\x80", 0},  // past U+10FFFF
+      {"\xF5\x80\x80\x80", 0},  // no such lead byte
+      {"ok\xF0\x9F\x98", 2},    // emoji cut short
   };
   for (const Case& c : cases) {
     const Utf8Decoding decoded = DecodeUtf8(c.bytes, LineBreaks::kToCrLf);
@@ -54,7 +54,8 @@ TEST(TextEncoding, RejectsInvalidUtf8AtTheFirstBadSequence) {
 }
 
 TEST(TextEncoding, EncodesWithThePlatformsLineBreaks) {
-  EXPECT_EQ(EncodeUtf8(u"caf\u00E9 \xD83D\xDE00\r\n", LineBreaks::kAsIs), "caf\xC3\xA9 \xF0\x9F\x98\x80\r\n");
+  EXPECT_EQ(EncodeUtf8(u"caf\u00E9 \xD83D\xDE00\r\n", LineBreaks::kAsIs),
+            "caf\xC3\xA9 \xF0\x9F\x98\x80\r\n");
   EXPECT_EQ(EncodeUtf8(u"a\r\nb\rc\n", LineBreaks::kCrLfToLf), "a\nb\rc\n");
   EXPECT_EQ(EncodeUtf8(u"\xD83Dx\xDE00", LineBreaks::kAsIs), "\xEF\xBF\xBDx\xEF\xBF\xBD");
 }

@@ -17,7 +17,8 @@ TEST(TextOps, FindFirstGivesOneBasedPositionOrZero) {
       {u"ab", u"abc", 1, 0},    {u"aBc", u"bc", 1, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FindFirst(c.text, c.pattern, c.start), c.expected) << testing::PrintToString(c.text) << " from " << c.start;
+    EXPECT_EQ(FindFirst(c.text, c.pattern, c.start), c.expected)
+        << testing::PrintToString(c.text) << " from " << c.start;
   }
 }
 
@@ -26,8 +27,10 @@ TEST(TextOps, FindLastGivesLastOccurrence) {
     Text text, pattern;
     std::size_t expected;
   };
-  const Case cases[] = {{u"abcabc", u"bc", 5}, {u"aaa", u"aa", 2}, {u"abc", u"x", 0}, {u"", u"x", 0}};
-  for (const Case& c : cases) EXPECT_EQ(FindLast(c.text, c.pattern), c.expected) << testing::PrintToString(c.text);
+  const Case cases[] = {
+      {u"abcabc", u"bc", 5}, {u"aaa", u"aa", 2}, {u"abc", u"x", 0}, {u"", u"x", 0}};
+  for (const Case& c : cases)
+    EXPECT_EQ(FindLast(c.text, c.pattern), c.expected) << testing::PrintToString(c.text);
 }
 
 TEST(TextOps, SplitTextKeepsEmptyPiecesAndGivesNoneForEmptyText) {
@@ -36,12 +39,16 @@ TEST(TextOps, SplitTextKeepsEmptyPiecesAndGivesNoneForEmptyText) {
     std::vector<Text> expected;
   };
   const Case cases[] = {
-      {u"ab", u"ab", {u"", u""}},          {u"", u"x", {}},
-      {u"a,b", u",", {u"a", u"b"}},        {u",,", u",", {u"", u"", u""}},
-      {u"aXXXb", u"XX", {u"a", u"Xb"}},    {u"abc", u"x", {u"abc"}},
+      {u"ab", u"ab", {u"", u""}},
+      {u"", u"x", {}},
+      {u"a,b", u",", {u"a", u"b"}},
+      {u",,", u",", {u"", u"", u""}},
+      {u"aXXXb", u"XX", {u"a", u"Xb"}},
+      {u"abc", u"x", {u"abc"}},
       {u"a\r\nb\r\n", u"\r\n", {u"a", u"b", u""}},
   };
-  for (const Case& c : cases) EXPECT_EQ(SplitText(c.text, c.delimiter), c.expected) << testing::PrintToString(c.text);
+  for (const Case& c : cases)
+    EXPECT_EQ(SplitText(c.text, c.delimiter), c.expected) << testing::PrintToString(c.text);
 }
 
 TEST(TextOps, ReplaceAllScansLeftToRightWithoutRescanningInsertedText) {
@@ -61,7 +68,8 @@ TEST(TextOps, ReplaceAllScansLeftToRightWithoutRescanningInsertedText) {
       {u"\u00C9\u00E9", u"\u00E9", u"e", CaseInsensitiveMatch, u"\u00C9e"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ReplaceAll(c.text, c.find, c.with, c.mode), c.expected) << testing::PrintToString(c.text);
+    EXPECT_EQ(ReplaceAll(c.text, c.find, c.with, c.mode), c.expected)
+        << testing::PrintToString(c.text);
   }
 }
 

@@ -22,7 +22,9 @@ void ExpectMerged(const std::vector<Case>& cases) {
 }
 
 // A write line whose generated line measures `length` characters.
-Text WriteOf(std::size_t length) { return u"Response.Write " + Text(length - 15, u'x'); }
+Text WriteOf(std::size_t length) {
+  return u"Response.Write " + Text(length - 15, u'x');
+}
 
 TEST(WriteMerge, RunsOfWritesBecomeOneStatement) {
   ExpectMerged({
@@ -42,7 +44,8 @@ TEST(WriteMerge, RunsOfWritesBecomeOneStatement) {
 
 TEST(WriteMerge, OnlyAStatementWordInTheFirstColumnOpensAWrite) {
   ExpectMerged({
-      {"parenthesis", u"Response.Write(a)\r\nResponse.Write b", u"Response.Write(a)\r\n" + kOut + u"b\r\n"},
+      {"parenthesis", u"Response.Write(a)\r\nResponse.Write b",
+       u"Response.Write(a)\r\n" + kOut + u"b\r\n"},
       {"indented write stays a line of its own", u"Response.Write a\r\n  Response.Write b",
        kOut + u"a\r\n  " + kOut + u"b\r\n"},
       {"word before a continuation", u"Response.Write _\r\n\"a\"\r\nResponse.Write b",
@@ -71,7 +74,8 @@ TEST(WriteMerge, IncomingContinuationsJoinLinesAndCountThree) {
   ExpectMerged({
       {"continued write measures 101", continued + u"\r\nResponse.Write b",
        kOut + Text(80, u'x') + u" _\r\nyyy & _\r\nb\r\n"},
-      {"continued write measures 100", u"Response.Write " + Text(79, u'x') + u" _\r\nyyy\r\nResponse.Write b",
+      {"continued write measures 100",
+       u"Response.Write " + Text(79, u'x') + u" _\r\nyyy\r\nResponse.Write b",
        kOut + Text(79, u'x') + u" _\r\nyyy & b\r\n"},
       {"continuation survives unchanged", u"x = a _\r\n& b", u"x = a _\r\n& b\r\n"},
       {"a final \" _\" continues nothing", u"x\r\nResponse.Write _", u"x\r\n" + kOut + u"_\r\n"},

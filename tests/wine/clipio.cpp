@@ -26,7 +26,8 @@ std::string ReadBytes(const wchar_t* path) {
     exit(2);
   }
   char buffer[65536];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;)
+    bytes.append(buffer, n);
   fclose(f);
   return bytes;
 }
@@ -101,7 +102,8 @@ int Dismiss(const wchar_t* path) {
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     wchar_t className[64], text[4096];
     GetClassNameW(child, className, 64);
-    if (lstrcmpiW(className, L"Static") == 0 && GetWindowTextW(child, text, 4096) > lstrlenW(body)) {
+    if (lstrcmpiW(className, L"Static") == 0 &&
+        GetWindowTextW(child, text, 4096) > lstrlenW(body)) {
       lstrcpyW(body, text);
     }
   }
@@ -118,7 +120,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   if (command == L"set" && argc == 3) {
     const std::string utf8 = ReadBytes(argv[2]);
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::vector<wchar_t> wide(n + 1, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
     return Put(CF_UNICODETEXT, wide.data(), wide.size() * sizeof(wchar_t));
@@ -144,7 +147,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dismiss" && argc == 3) return Dismiss(argv[2]);
   if (command == L"formats") {
     if (!Open()) return 1;
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+    for (UINT format = EnumClipboardFormats(0); format != 0;
+         format = EnumClipboardFormats(format)) {
       printf("%u\n", format);
     }
     CloseClipboard();
@@ -161,7 +165,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"hold") {
     CreateWindowW(L"STATIC", L"clipio-hold", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+      DispatchMessageW(&message);
     return 0;
   }
   return 2;
