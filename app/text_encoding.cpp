@@ -83,7 +83,7 @@ std::size_t CountBreakBytes(std::string_view bytes, std::size_t& pairs) {
   for (const char b : bytes)
     breaks += b == '\r' || b == '\n';
   for (std::size_t i = 1; i < bytes.size(); ++i) {
-    pairs += (bytes[i - 1] == '\r') & (bytes[i] == '\n');
+    pairs += bytes[i - 1] == '\r' && bytes[i] == '\n';
   }
   return breaks;
 }
@@ -114,8 +114,8 @@ std::size_t EncodedSize(TextView text, bool toLf) {
   }
   std::size_t surrogatePairs = 0, lineBreaks = 0;
   for (std::size_t i = 1; i < text.size(); ++i) {
-    surrogatePairs += IsHighSurrogate(text[i - 1]) & IsLowSurrogate(text[i]);
-    lineBreaks += (text[i - 1] == u'\r') & (text[i] == u'\n');
+    surrogatePairs += IsHighSurrogate(text[i - 1]) && IsLowSurrogate(text[i]);
+    lineBreaks += text[i - 1] == u'\r' && text[i] == u'\n';
   }
   return bytes - 2 * surrogatePairs - (toLf ? lineBreaks : 0);  // a pair is 4 bytes, not 3 + 3
 }

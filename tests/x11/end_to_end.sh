@@ -39,7 +39,7 @@ check() {  # check NAME EXPECTED ACTUAL
   else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
 }
 put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
-get() { xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
+get() { timeout 10 xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
 alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
 gone_soon() { for _ in $(seq 40); do alive "$1" || return 0; sleep 0.05; done; return 1; }
 servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
@@ -138,6 +138,30 @@ put "$T/example"; run_prog; small_ms=$MS
 put "$T/big"; run_prog; big_ms=$MS
 echo "time from start to the box (result already on the clipboard): small page ${small_ms} ms, 5 MB page ${big_ms} ms"
 echo next | xclip -selection clipboard -i >/dev/null 2>&1
+
+# A clipboard owner that never answers: after 5 seconds the run gives up, says why, exits non-zero
+# and changes nothing. The owner is a previous run's server: xclip, once resumed, would die of the
+# X error that answering a vanished requestor raises.
+put "$T/example"
+run_prog
+owner=$SERVER
+held=$(get | md5sum)
+kill -STOP "$owner"
+run_prog
+kill -CONT "$owner"
+check "owner not answering: message" "Could not check the clipboard for text: the program that owns the clipboard did not answer within 5 seconds" "$MSG"
+check "owner not answering: exit status, no new server" "1 $owner" "$RC $(servers | tr '\n' ' ' | xargs)"
+check "owner not answering: clipboard unchanged" "$held" "$(get | md5sum)"
+
+# The background server ends cleanly when asked to (SIGTERM) and at logout (SIGHUP).
+for signal in TERM HUP; do
+  put "$T/example"
+  run_prog
+  server=$SERVER
+  check "SIG$signal: a server runs" yes "$([ -n "$server" ] && echo yes || echo no)"
+  kill -"$signal" "$server"
+  gone_soon "$server" && check "SIG$signal: server ends" ok ok || check "SIG$signal: server ends" gone "$server alive"
+done
 
 # No display at all: one line on standard error, exit code 2.
 DISPLAY= WAYLAND_DISPLAY= "$PROG" >"$T/out" 2>"$T/err"; rc=$?
