@@ -1,4 +1,7 @@
 // aspconv: the converter as a filter, a page on standard input and the code on standard output.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -32,14 +35,20 @@ int Fail(const std::string& message, int exitCode) {
   return exitCode;
 }
 
+// A file is read in one go into a buffer of its size; a pipe in chunks.
 bool ReadAll(std::FILE* in, std::string& bytes) {
   constexpr std::size_t kChunk = 1 << 20;
+  struct stat info;
+  if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode)) {
+    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
+  }
   for (;;) {
     const std::size_t used = bytes.size();
-    bytes.resize(used + kChunk);
-    const std::size_t got = std::fread(bytes.data() + used, 1, kChunk, in);
+    bytes.resize(std::max(used + kChunk, bytes.capacity()));
+    const std::size_t room = bytes.size() - used;
+    const std::size_t got = std::fread(bytes.data() + used, 1, room, in);
     bytes.resize(used + got);
-    if (got < kChunk) return !std::ferror(in);
+    if (got < room) return !std::ferror(in);
   }
 }
 
@@ -57,8 +66,11 @@ int Convert(aspclip::LineBreaks breaks) {
   }
   std::string().swap(bytes);
   aspclip::ConvertAspCode(decoded.text);
-  const std::string out = aspclip::EncodeUtf8(decoded.text, aspclip::LineBreaks::kAsIs);
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+  const auto write = [](std::string_view piece) {
+    return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+  };
+  if (!aspclip::WriteUtf8(decoded.text, aspclip::LineBreaks::kAsIs, write) ||
+      std::fflush(stdout) != 0) {
     return Fail(std::string("cannot write output: ") + std::strerror(errno), kFailure);
   }
   return kSuccess;

@@ -196,6 +196,19 @@ std::string EncodeUtf8(TextView text, LineBreaks breaks) {
   return encoded;
 }
 
+bool WriteUtf8(TextView text, LineBreaks breaks,
+               const std::function<bool(std::string_view piece)>& write) {
+  constexpr std::size_t kPieceUnits = 1 << 20;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = std::min(start + kPieceUnits, text.size());
+    // A piece never ends inside a surrogate pair or a line break.
+    if (end < text.size() && (IsHighSurrogate(text[end - 1]) || text[end - 1] == u'\r')) ++end;
+    if (!write(EncodeUtf8(text.substr(start, end - start), breaks))) return false;
+    start = end;
+  }
+  return true;
+}
+
 Text NormalizeLineBreaks(TextView text) {
   Text out;
   out.reserve(text.size() + text.size() / 16);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,11 @@ Utf8Decoding DecodeUtf8(std::string_view bytes, LineBreaks breaks);
 
 // A lone surrogate, which no UTF-8 can carry, is written as U+FFFD.
 std::string EncodeUtf8(TextView text, LineBreaks breaks);
+
+// Encodes the text a piece at a time and hands each piece to `write`, so that no encoded copy of
+// the whole text is ever held; stops and returns false as soon as `write` does.
+bool WriteUtf8(TextView text, LineBreaks breaks,
+               const std::function<bool(std::string_view piece)>& write);
 
 // Turns a lone CR or LF into CR LF, as the engine expects of every line break.
 Text NormalizeLineBreaks(TextView text);

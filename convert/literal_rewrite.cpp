@@ -15,26 +15,31 @@ bool EndsOnContinuation(TextView text, std::size_t matchEnd) {
   return ContinuationAt(text, space) && space + kContinuation.size() < text.size();
 }
 
+// Within a line every quote toggles between code and literal: an escaped quote is two of them in
+// a row, which leaves the literal open, just as two quotes make an empty literal in code. So the
+// state after a run of quotes depends only on whether the run is odd.
 std::vector<std::size_t> FindOutsideLiterals(TextView text, TextView find) {
   std::vector<std::size_t> matches;
   const char16_t lower = FoldCase(find.front());
   const char16_t upper = lower >= u'a' && lower <= u'z' ? lower - (u'a' - u'A') : lower;
-  const StopUnits stops = {kQuote, u'\r', lower, upper};
+  const StopUnits inCode = {kQuote, u'\r', lower, upper};
+  const StopUnits inLiteral = {kQuote, u'\r', u'\r', u'\r'};
   const char16_t* const data = text.data();
   const std::size_t size = text.size();
-  bool inLiteral = false;
+  bool literal = false;
   for (std::size_t i = 0; i < size;) {
-    i = FindFirstOf(text, i, stops);
+    i = FindFirstOf(text, i, literal ? inLiteral : inCode);
     if (i == size) break;
     const char16_t c = data[i];
-    if (c == u'\r') {
-      if (LineBreakAt(text, i)) inLiteral = false;
+    if (c == kQuote) {
+      const std::size_t runStart = i;
+      while (i < size && data[i] == kQuote)
+        ++i;
+      literal ^= (i - runStart) % 2 == 1;
+    } else if (c == u'\r') {
+      if (LineBreakAt(text, i)) literal = false;
       ++i;
-    } else if (c == kQuote) {
-      const bool escapedQuote = inLiteral && i + 1 < size && data[i + 1] == kQuote;
-      if (!escapedQuote) inLiteral = !inLiteral;
-      i += escapedQuote ? 2 : 1;
-    } else if (!inLiteral && MatchesAt(text, i, find, CaseInsensitiveMatch) &&
+    } else if (MatchesAt(text, i, find, CaseInsensitiveMatch) &&
                !EndsOnContinuation(text, i + find.size())) {
       matches.push_back(i);
       i += find.size();

@@ -37,8 +37,11 @@ void AppendLiteral(TextView content, Text& out) {
     out.append(content.substr(i, special - i));
     if (special == content.size()) break;
     if (content[special] == kQuote) {
-      out.append(2, kQuote);
-      i = special + 1;
+      std::size_t runEnd = special;
+      while (runEnd < content.size() && content[runEnd] == kQuote)
+        ++runEnd;
+      out.append(2 * (runEnd - special), kQuote);
+      i = runEnd;
     } else if (LineBreakAt(content, special)) {
       const std::size_t breakPosition = out.size() - openingQuote;
       if (breakPosition - lineMark > kLineLimit) {

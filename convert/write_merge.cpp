@@ -1,5 +1,7 @@
 #include "write_merge.h"
 
+#include <algorithm>
+
 #include "literal_rewrite.h"
 #include "scan.h"
 #include "vb_syntax.h"
@@ -41,13 +43,16 @@ bool IsWriteLine(TextView line) {
          !ContinuationAt(line, kWriteStatement.size() - 1);
 }
 
+// Merges in place: the merged statements never run ahead of the lines they are made of, since a
+// write line loses its statement word before it gains a join, so each piece is written over text
+// already read. Only the final line break may be new: two units of room are made for it.
 class RunMerger {
  public:
-  explicit RunMerger(Text& out) : out_(out) {}
+  explicit RunMerger(Text& text) : text_(text) {}
 
   void AddWrite(const StatementLine& line) {
     if (!runOpen_) {
-      out_.append(line.text);
+      Emit(line.text);
       measure_ = line.measure;
       runOpen_ = true;
       return;
@@ -55,27 +60,37 @@ class RunMerger {
     const TextView operand = line.text.substr(kWriteStatement.size());
     const std::size_t operandMeasure = line.measure - kWriteStatement.size();
     if (measure_ > kLineLimit) {
-      out_.append(kOperandContinuation);
+      Emit(kOperandContinuation);
       measure_ = kContinuationMeasure + operandMeasure;
     } else {
-      out_.append(kOperandJoin);
+      Emit(kOperandJoin);
       measure_ += kOperandJoin.size() + operandMeasure;
     }
-    out_.append(operand);
+    Emit(operand);
   }
 
   void AddOther(TextView line) {
     CloseRun();
-    out_.append(line).append(kLineBreak);
+    Emit(line);
+    Emit(kLineBreak);
   }
 
   void CloseRun() {
-    if (runOpen_) out_.append(kLineBreak);
+    if (runOpen_) Emit(kLineBreak);
     runOpen_ = false;
   }
 
+  std::size_t written() const { return written_; }
+
  private:
-  Text& out_;
+  // `piece` is a constant or lies at or after the write position: the copy moves it forward.
+  void Emit(TextView piece) {
+    std::copy(piece.begin(), piece.end(), text_.data() + written_);
+    written_ += piece.size();
+  }
+
+  Text& text_;
+  std::size_t written_ = 0;
   bool runOpen_ = false;
   std::size_t measure_ = 0;  // of the generated line the next operand would join
 };
@@ -84,13 +99,12 @@ class RunMerger {
 
 void MergeWriteRuns(Text& text) {
   if (text.empty()) return;
-  // Merging only shrinks the text, bar the final line break; the rewrite of the statement word
-  // then grows it in place. Reserved room that is never written costs no memory.
-  Text merged;
-  merged.reserve(text.size() + kLineBreak.size() + text.size());
-  RunMerger merger(merged);
+  const std::size_t size = text.size();
+  text.resize(size + kLineBreak.size());
+  const TextView source = TextView(text).substr(0, size);
+  RunMerger merger(text);
   for (std::size_t start = 0;;) {
-    const StatementLine line = NextStatementLine(text, start);
+    const StatementLine line = NextStatementLine(source, start);
     if (IsWriteLine(line.text)) {
       merger.AddWrite(line);
     } else {
@@ -100,7 +114,7 @@ void MergeWriteRuns(Text& text) {
     start += line.text.size() + kLineBreak.size();
   }
   merger.CloseRun();
-  text = std::move(merged);
+  text.resize(merger.written());
   RewriteOutsideLiterals(text, kWriteStatement, kOutputAppend);
 }
 

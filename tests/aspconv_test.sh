@@ -42,7 +42,7 @@ fi
 # The sanitizers reserve more address space than any limit here would allow.
 if [ -z "${ASPCONV_SANITIZED:-}" ]; then
   head -c 64000000 /dev/zero | tr '\0' a >"$T/big"
-  (ulimit -v 300000; "$ASPCONV" <"$T/big" >"$T/out" 2>"$T/err")
+  (ulimit -v 150000; "$ASPCONV" <"$T/big" >"$T/out" 2>"$T/err")
   check "out of memory: exit code" 1 $?
   check "out of memory: message" "aspconv: not enough memory for this page" "$(cat "$T/err")"
   check "out of memory: nothing on stdout" 0 "$(stat -c %s "$T/out")"

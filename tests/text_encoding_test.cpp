@@ -71,6 +71,26 @@ TEST(TextEncoding, RoundTripsEveryCodePoint) {
   EXPECT_EQ(decoded.text, all);
 }
 
+TEST(TextEncoding, WritesInPiecesThatNeverSplitAPairOrALineBreak) {
+  for (const Text& unit : {Text(u"\xD83D\xDE00"), Text(u"\r\n"), Text(u"\u00E9")}) {
+    Text text(999999, u'a');  // the pair or break straddles the first piece's end
+    for (int i = 0; i < 600000; ++i)
+      text += unit;
+    for (const LineBreaks breaks : {LineBreaks::kAsIs, LineBreaks::kCrLfToLf}) {
+      std::string written;
+      int pieces = 0;
+      EXPECT_TRUE(WriteUtf8(text, breaks, [&](std::string_view piece) {
+        written += piece;
+        return ++pieces > 0;
+      }));
+      EXPECT_GT(pieces, 1);
+      EXPECT_EQ(written, EncodeUtf8(text, breaks));
+    }
+  }
+  EXPECT_FALSE(
+      WriteUtf8(Text(10, u'a'), LineBreaks::kAsIs, [](std::string_view) { return false; }));
+}
+
 TEST(TextEncoding, NormalizesLoneBreaksOfUtf16Text) {
   EXPECT_EQ(NormalizeLineBreaks(u"a\nb\rc\r\nd\r"), u"a\r\nb\r\nc\r\nd\r\n");
 }
