@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <new>
+#include <optional>
 #include <string_view>
 
 #include "clipboard_run.h"
@@ -33,7 +35,7 @@ struct PendingReply {
       delete this;
       return;
     }
-    answer = value;
+    answer = std::move(value);
     answered = true;
     g_main_loop_quit(loop);
   }
@@ -70,19 +72,35 @@ struct Targets {
   bool utf8 = false;
 };
 
-Status DecodeClipboardText(std::string_view bytes, Text& text) {
-  Utf8Decoding decoded = DecodeUtf8(bytes, LineBreaks::kToCrLf);
-  if (decoded.errorOffset) {
-    return Status::Failed("the clipboard text is not valid UTF-8 (bad byte at offset " +
-                          std::to_string(*decoded.errorOffset) + ")");
+// What the owner sent, decoded in GTK's callback itself so that its bytes are never copied; an
+// exception must not cross GTK's C frames, so running out of memory is recorded instead.
+struct ReceivedText {
+  bool sent = false;
+  bool outOfMemory = false;
+  Utf8Decoding decoded;
+};
+
+ReceivedText Receive(std::optional<std::string_view> bytes) {
+  ReceivedText received;
+  received.sent = bytes.has_value();
+  if (!bytes) return received;
+  try {
+    received.decoded = DecodeUtf8(*bytes, LineBreaks::kToCrLf);
+  } catch (const std::bad_alloc&) {
+    received.outOfMemory = true;
   }
-  text = std::move(decoded.text);
-  return Status::Ok();
+  return received;
 }
 
-GtkSelectionData* CopyOrNull(GtkSelectionData* data) {
-  return data != nullptr && gtk_selection_data_get_length(data) >= 0 ? gtk_selection_data_copy(data)
-                                                                     : nullptr;
+Status TakeText(ReceivedText& received, Text& text) {
+  if (!received.sent) return Status::Failed("the program that owns the clipboard sent no text");
+  if (received.outOfMemory) return Status::Failed("not enough memory for the clipboard text");
+  if (received.decoded.errorOffset) {
+    return Status::Failed("the clipboard text is not valid UTF-8 (bad byte at offset " +
+                          std::to_string(*received.decoded.errorOffset) + ")");
+  }
+  text = std::move(received.decoded.text);
+  return Status::Ok();
 }
 
 void RunDialog(GtkMessageType type, const std::string& message) {
@@ -123,40 +141,35 @@ Status GtkPlatform::AskForText(bool& holdsText) {
 }
 
 Status GtkPlatform::ReadText(Text& text) {
-  // The raw UTF8_STRING keeps the text as copied: GTK's own text request drops an empty text and
-  // turns CR LF into LF for some owners.
+  auto* reply = new PendingReply<ReceivedText>;
   if (offersUtf8_) {
-    auto* reply = new PendingReply<GtkSelectionData*>;
+    // The raw UTF8_STRING keeps the text as copied: GTK's own text request drops an empty text and
+    // turns CR LF into LF for some owners.
     gtk_clipboard_request_contents(
         clipboard_, Utf8Target(),
         [](GtkClipboard*, GtkSelectionData* data, gpointer pending) {
-          static_cast<PendingReply<GtkSelectionData*>*>(pending)->Deliver(CopyOrNull(data));
+          std::optional<std::string_view> bytes;
+          if (data != nullptr && gtk_selection_data_get_length(data) >= 0) {
+            const auto* start = reinterpret_cast<const char*>(gtk_selection_data_get_data(data));
+            bytes.emplace(start ? start : "",
+                          static_cast<std::size_t>(gtk_selection_data_get_length(data)));
+          }
+          static_cast<PendingReply<ReceivedText>*>(pending)->Deliver(Receive(bytes));
         },
         reply);
-    if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
-    GtkSelectionData* data = reply->answer;
-    delete reply;
-    if (data == nullptr) return Status::Failed("the program that owns the clipboard sent no text");
-    const auto* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(data));
-    const auto length = static_cast<std::size_t>(gtk_selection_data_get_length(data));
-    Status decoded = DecodeClipboardText(std::string_view(bytes ? bytes : "", length), text);
-    gtk_selection_data_free(data);
-    return decoded;
+  } else {
+    gtk_clipboard_request_text(
+        clipboard_,
+        [](GtkClipboard*, const gchar* utf8, gpointer pending) {
+          static_cast<PendingReply<ReceivedText>*>(pending)->Deliver(
+              Receive(utf8 != nullptr ? std::optional<std::string_view>(utf8) : std::nullopt));
+        },
+        reply);
   }
-  auto* reply = new PendingReply<gchar*>;
-  gtk_clipboard_request_text(
-      clipboard_,
-      [](GtkClipboard*, const gchar* utf8, gpointer pending) {
-        static_cast<PendingReply<gchar*>*>(pending)->Deliver(g_strdup(utf8));
-      },
-      reply);
   if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
-  gchar* utf8 = reply->answer;
+  Status taken = TakeText(reply->answer, text);
   delete reply;
-  if (utf8 == nullptr) return Status::Failed("the program that owns the clipboard sent no text");
-  Status decoded = DecodeClipboardText(utf8, text);
-  g_free(utf8);
-  return decoded;
+  return taken;
 }
 
 Status GtkPlatform::PrepareText(const Text& text) {

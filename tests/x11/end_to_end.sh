@@ -49,7 +49,7 @@ expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
 # run_prog: start the program, read the box through AT-SPI, snapshot the clipboard while the box
 # is up, press OK. Sets MSG TITLE WAITED RC DURING SERVER.
 run_prog() {
-  "$PROG" 2>"$T/stderr" & local p=$!
+  (ulimit -v "${PROG_LIMIT_KB:-unlimited}"; exec "$PROG" 2>"$T/stderr") & local p=$!
   local w; w=$(timeout 20 xdotool search --sync --onlyvisible --name "^aspclip$" | head -1)
   local box; box=$(timeout 20 /usr/bin/python3 "$HERE/dialog_text.py" "$NAME" 15)
   TITLE=$(echo "$box" | head -1 | sed 's/^title=//')
@@ -164,6 +164,17 @@ for signal in TERM HUP; do
   kill -"$signal" "$server"
   gone_soon "$server" && check "SIG$signal: server ends" ok ok || check "SIG$signal: server ends" gone "$server alive"
 done
+
+# Too little memory for the page: the run says so, exits non-zero and the clipboard keeps the page.
+# The limit leaves room for GTK and the page's text but not for its conversion (about 550 MB would
+# do); far below it, GLib itself aborts when it cannot start the box's font thread.
+head -c 100000000 /dev/zero | tr '\0' a >"$T/huge"
+put "$T/huge"
+PROG_LIMIT_KB=450000 run_prog
+check "out of memory: message" "Could not convert the page: not enough memory" "$MSG"
+check "out of memory: exit status, no server" "1 none" "$RC ${SERVER:-none}"
+check "out of memory: page kept" "$(md5sum <"$T/huge")" "$(get | md5sum)"
+rm -f "$T/huge"
 
 # No display at all: one line on standard error, exit code 2.
 DISPLAY= WAYLAND_DISPLAY= "$PROG" >"$T/out" 2>"$T/err"; rc=$?
