@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rule_rows.h"
+
 namespace aspclip {
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rule_rows.h"
+
 namespace aspclip {
 namespace {
 
@@ -24,32 +26,24 @@ TEST(Pipeline, WorkedExampleComesOutLineForLine) {
 }
 
 TEST(Pipeline, WholePagesConvert) {
-  struct Case {
-    const char* rule;
-    Text page, expected;
-  };
-  const Case cases[] = {
-      {"empty page", u"", u""},
-      {"markup only", u"abc", u"\r\nOutputString = OutputString & \"abc\"\r\n"},
-      {"spaces only", u"\r\n   \r\n", u""},
-      {"expression only", u"<%= x %>", u"\r\n\r\nOutputString = OutputString &  x \r\n"},
-      {"script word directly behind the delimiter merges", u"a<%Response.Write b%>c",
-       u"\r\nOutputString = OutputString & \"a\" & b & \"c\"\r\n"},
-      {"script word behind a space stays a line", u"a<% Response.Write b%>c",
-       u"\r\nOutputString = OutputString & \"a\"\r\n OutputString = OutputString & b\r\n"
-       u"OutputString = OutputString & \"c\"\r\n"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(Converted(c.page), c.expected) << c.rule;
+  ExpectRows(
+      {
+          {"empty page", u"", u""},
+          {"markup only", u"abc", u"\r\nOutputString = OutputString & \"abc\"\r\n"},
+          {"spaces only", u"\r\n   \r\n", u""},
+          {"expression only", u"<%= x %>", u"\r\n\r\nOutputString = OutputString &  x \r\n"},
+          {"script word directly behind the delimiter merges", u"a<%Response.Write b%>c",
+           u"\r\nOutputString = OutputString & \"a\" & b & \"c\"\r\n"},
+          {"script word behind a space stays a line", u"a<% Response.Write b%>c",
+           u"\r\nOutputString = OutputString & \"a\"\r\n OutputString = OutputString & b\r\n"
+           u"OutputString = OutputString & \"c\"\r\n"},
+      },
+      ConvertAspCode);
 }
 
 TEST(Pipeline, ObjectCreationIsRewrittenInCodeOnly) {
-  struct Case {
-    const char* rule;
-    Text code, expected;
-  };
   // Read plainly, the rewrite would also change the page's own text inside string literals.
-  const Case cases[] = {
+  const RuleRow blocks[] = {
       {"any case", u"<%Set a = server.createOBJECT(\"x\")%>", u"Set a = CreateObject(\"x\")"},
       {"space before the parenthesis", u"<%Set a = Server.CreateObject (\"x\")%>",
        u"Set a = Server.CreateObject (\"x\")"},
@@ -59,8 +53,8 @@ TEST(Pipeline, ObjectCreationIsRewrittenInCodeOnly) {
       {"literal ends at its line", u"<%a = \"x\r\nServer.CreateObject(b)%>",
        u"a = \"x\r\nCreateObject(b)"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Converted(c.code), u"\r\n\r\n" + c.expected + u"\r\n") << c.rule;
+  for (const RuleRow& row : blocks) {
+    EXPECT_EQ(Converted(row.input), u"\r\n\r\n" + row.expected + u"\r\n") << row.rule;
   }
   EXPECT_EQ(Converted(u"Server.CreateObject(x)"),
             u"\r\nOutputString = OutputString & \"Server.CreateObject(x)\"\r\n");

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "rule_rows.h"
+
 namespace aspclip {
 namespace {
 
-struct Case {
-  const char* rule;
-  Text page;
-  Text expected;
-};
-
-void ExpectStatements(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    Text page = c.page;
-    SplitScriptBlocks(page);
-    EXPECT_EQ(page, c.expected) << c.rule;
-  }
+void ExpectStatements(const std::vector<RuleRow>& rows) {
+  ExpectRows(rows, SplitScriptBlocks);
 }
 
 TEST(ScriptBlocks, MarkupBecomesWrites) {

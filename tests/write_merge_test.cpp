@@ -2,23 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "rule_rows.h"
+
 namespace aspclip {
 namespace {
 
 const Text kOut = u"OutputString = OutputString & ";
 
-struct Case {
-  const char* rule;
-  Text lines;
-  Text expected;
-};
-
-void ExpectMerged(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    Text text = c.lines;
-    MergeWriteRuns(text);
-    EXPECT_EQ(text, c.expected) << c.rule;
-  }
+void ExpectMerged(const std::vector<RuleRow>& rows) {
+  ExpectRows(rows, MergeWriteRuns);
 }
 
 // A write line whose generated line measures `length` characters.
