@@ -60,8 +60,12 @@ void AppendLiteral(TextView content, Text& out) {
 }
 
 Text MarkupToLiteral(const Text& markup) {
+  const TextView content = MarkupContent(markup);
+  constexpr std::size_t kQuotes = 2, kPerBreak = kLiteralContinuation.size() - kLineBreak.size();
   Text literal;
-  AppendLiteral(MarkupContent(markup), literal);
+  literal.reserve(content.size() + kQuotes + CountOf(content, kQuote) +
+                  kPerBreak * CountOf(content, u'\r'));
+  AppendLiteral(content, literal);
   return literal;
 }
 
