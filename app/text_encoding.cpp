@@ -1,7 +1,5 @@
 #include "text_encoding.h"
 
-#include "convert/scan.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -100,6 +98,16 @@ std::size_t DecodedSize(std::string_view bytes, bool normalize) {
     units += CountBreakBytes(bytes, pairs) - 2 * pairs;
   }
   return units;
+}
+
+// True when the four units at `units` are all ASCII and, if `noCr`, none is a CR.
+bool PlainAsciiQuad(const char16_t* units, bool noCr) {
+  std::uint64_t word;
+  std::memcpy(&word, units, sizeof word);
+  constexpr std::uint64_t kLanes = 0x0001000100010001, kHigh = 0x8000800080008000;
+  const std::uint64_t crs = word ^ (kLanes * u'\r');
+  const bool hasCr = ((crs - kLanes) & ~crs & kHigh) != 0;
+  return (word & (kLanes * 0xFF80)) == 0 && !(noCr && hasCr);
 }
 
 // The number of UTF-8 bytes that `text` encodes to.

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "text_ops.h"
 
@@ -67,16 +66,6 @@ inline std::size_t CountOf(TextView text, char16_t unit) {
   for (; i < size; ++i)
     count += data[i] == unit;
   return count;
-}
-
-// True when the four units at `units` are all ASCII and, if `noCr`, none is a CR.
-inline bool PlainAsciiQuad(const char16_t* units, bool noCr) {
-  std::uint64_t word;
-  std::memcpy(&word, units, sizeof word);
-  constexpr std::uint64_t kLanes = 0x0001000100010001, kHigh = 0x8000800080008000;
-  const std::uint64_t crs = word ^ (kLanes * u'\r');
-  const bool hasCr = ((crs - kLanes) & ~crs & kHigh) != 0;
-  return (word & (kLanes * 0xFF80)) == 0 && !(noCr && hasCr);
 }
 
 // The index of the first `pattern` at or after `from`; TextView::npos when there is none.
