@@ -167,11 +167,17 @@ done
 
 # Too little memory for the page: the run says so, exits non-zero and the clipboard keeps the page.
 # The limit leaves room for GTK and the page's text but not for its conversion (about 550 MB would
-# do); far below it, GLib itself aborts when it cannot start the box's font thread.
+# do); near the edge the read may be what runs out. Far below it (350 MB), GLib itself aborts when it
+# cannot start the box's font thread.
 head -c 100000000 /dev/zero | tr '\0' a >"$T/huge"
 put "$T/huge"
-PROG_LIMIT_KB=450000 run_prog
-check "out of memory: message" "Could not convert the page: not enough memory" "$MSG"
+PROG_LIMIT_KB=500000 run_prog
+case "$MSG" in
+  "Could not convert the page: not enough memory" | \
+    "Could not read the clipboard: not enough memory for the clipboard text") oom_message=ok ;;
+  *) oom_message=$MSG ;;
+esac
+check "out of memory: message" ok "$oom_message"
 check "out of memory: exit status, no server" "1 none" "$RC ${SERVER:-none}"
 check "out of memory: page kept" "$(md5sum <"$T/huge")" "$(get | md5sum)"
 rm -f "$T/huge"
