@@ -1,7 +1,4 @@
 // aspconv: the converter as a filter, a page on standard input and the code on standard output.
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +12,7 @@
 #endif
 
 #include "convert/pipeline.h"
+#include "read_input.h"
 #include "text_encoding.h"
 
 namespace {
@@ -35,26 +33,9 @@ int Fail(const std::string& message, int exitCode) {
   return exitCode;
 }
 
-// A file is read in one go into a buffer of its size; a pipe in chunks.
-bool ReadAll(std::FILE* in, std::string& bytes) {
-  constexpr std::size_t kChunk = 1 << 20;
-  struct stat info;
-  if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode)) {
-    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
-  }
-  for (;;) {
-    const std::size_t used = bytes.size();
-    bytes.resize(std::max(used + kChunk, bytes.capacity()));
-    const std::size_t room = bytes.size() - used;
-    const std::size_t got = std::fread(bytes.data() + used, 1, room, in);
-    bytes.resize(used + got);
-    if (got < room) return !std::ferror(in);
-  }
-}
-
 int Convert(aspclip::LineBreaks breaks) {
   std::string bytes;
-  if (!ReadAll(stdin, bytes))
+  if (!aspclip::ReadAll(stdin, bytes))
     return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
   const std::size_t skipped = bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   aspclip::Utf8Decoding decoded =

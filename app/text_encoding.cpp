@@ -74,6 +74,12 @@ bool IsLowSurrogate(char16_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+// How many units the line break at `i` takes: two for CR LF, one for a lone CR or LF.
+template <typename Unit>
+std::size_t LineBreakLength(const Unit* units, std::size_t size, std::size_t i) {
+  return units[i] == Unit('\r') && i + 1 < size && units[i + 1] == Unit('\n') ? 2 : 1;
+}
+
 // Written as plain counting loops so that the compiler vectorises them.
 std::size_t CountBreakBytes(std::string_view bytes, std::size_t& pairs) {
   std::size_t breaks = 0;
@@ -161,7 +167,7 @@ Utf8Decoding DecodeUtf8(std::string_view bytes, LineBreaks breaks) {
     } else if (b < 0x80) {
       *out++ = u'\r';
       *out++ = u'\n';
-      i += b == '\r' && i + 1 < bytes.size() && in[i + 1] == '\n' ? 2 : 1;
+      i += LineBreakLength(in, bytes.size(), i);
     } else {
       char32_t codePoint;
       const std::size_t length = DecodeSequence(bytes, i, codePoint);
@@ -223,7 +229,7 @@ Text NormalizeLineBreaks(TextView text) {
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] == u'\r' || text[i] == u'\n') {
       out += u"\r\n";
-      i += text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+      i += LineBreakLength(text.data(), text.size(), i);
     } else {
       out += text[i++];
     }

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "app/read_input.h"
+
 int main() {
   std::string input;
-  char chunk[1 << 16];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
-    input.append(chunk, n);
+  if (!aspclip::ReadAll(stdin, input)) return 1;
   const auto copy = std::make_unique_for_overwrite<char[]>(input.size());
   std::memcpy(copy.get(), input.data(), input.size());
   return std::fwrite(copy.get(), 1, input.size(), stdout) == input.size() ? 0 : 1;

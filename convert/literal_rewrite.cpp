@@ -23,7 +23,7 @@ std::vector<std::size_t> FindOutsideLiterals(TextView text, TextView find) {
   const char16_t lower = FoldCase(find.front());
   const char16_t upper = lower >= u'a' && lower <= u'z' ? lower - (u'a' - u'A') : lower;
   const StopUnits inCode = {kQuote, u'\r', lower, upper};
-  const StopUnits inLiteral = {kQuote, u'\r', u'\r', u'\r'};
+  const StopUnits inLiteral = {kQuote, u'\r', kQuote, u'\r'};
   const char16_t* const data = text.data();
   const std::size_t size = text.size();
   bool literal = false;
@@ -33,8 +33,7 @@ std::vector<std::size_t> FindOutsideLiterals(TextView text, TextView find) {
     const char16_t c = data[i];
     if (c == kQuote) {
       const std::size_t runStart = i;
-      while (i < size && data[i] == kQuote)
-        ++i;
+      i = RunEnd(text, i, kQuote);
       literal ^= (i - runStart) % 2 == 1;
     } else if (c == u'\r') {
       if (LineBreakAt(text, i)) literal = false;

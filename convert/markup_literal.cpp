@@ -12,7 +12,7 @@ constexpr TextView kLiteralContinuation = u"\" & vbCrLf & _\r\n  \"";
 constexpr std::size_t kContinuationIndent = 16;
 
 std::size_t NextSpecial(TextView content, std::size_t from) {
-  return FindFirstOf(content, from, {kQuote, u'\r', u'\r', u'\r'});
+  return FindFirstOf(content, from, {kQuote, u'\r', kQuote, u'\r'});
 }
 
 }  // namespace
@@ -37,9 +37,7 @@ void AppendLiteral(TextView content, Text& out) {
     out.append(content.substr(i, special - i));
     if (special == content.size()) break;
     if (content[special] == kQuote) {
-      std::size_t runEnd = special;
-      while (runEnd < content.size() && content[runEnd] == kQuote)
-        ++runEnd;
+      const std::size_t runEnd = RunEnd(content, special, kQuote);
       out.append(2 * (runEnd - special), kQuote);
       i = runEnd;
     } else if (LineBreakAt(content, special)) {
@@ -59,12 +57,15 @@ void AppendLiteral(TextView content, Text& out) {
   out += kQuote;
 }
 
+std::size_t LiteralSizeBound(TextView content) {
+  constexpr std::size_t kQuotes = 2, kPerBreak = kLiteralContinuation.size() - kLineBreak.size();
+  return content.size() + kQuotes + CountOf(content, kQuote) + kPerBreak * CountOf(content, u'\r');
+}
+
 Text MarkupToLiteral(const Text& markup) {
   const TextView content = MarkupContent(markup);
-  constexpr std::size_t kQuotes = 2, kPerBreak = kLiteralContinuation.size() - kLineBreak.size();
   Text literal;
-  literal.reserve(content.size() + kQuotes + CountOf(content, kQuote) +
-                  kPerBreak * CountOf(content, u'\r'));
+  literal.reserve(LiteralSizeBound(content));
   AppendLiteral(content, literal);
   return literal;
 }

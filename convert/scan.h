@@ -42,6 +42,18 @@ inline std::size_t FindFirstOf(TextView text, std::size_t from, const StopUnits&
   return size;
 }
 
+// The index of the first `unit` at or after `from`; text.size() when there is none.
+inline std::size_t FindFirstOf(TextView text, std::size_t from, char16_t unit) {
+  return FindFirstOf(text, from, {unit, unit, unit, unit});
+}
+
+// The index just past the run of `unit` that starts at `from`.
+inline std::size_t RunEnd(TextView text, std::size_t from, char16_t unit) {
+  while (from < text.size() && text[from] == unit)
+    ++from;
+  return from;
+}
+
 // How many units of `text` are `unit`.
 inline std::size_t CountOf(TextView text, char16_t unit) {
   const char16_t* const data = text.data();
@@ -70,9 +82,8 @@ inline std::size_t CountOf(TextView text, char16_t unit) {
 
 // The index of the first `pattern` at or after `from`; TextView::npos when there is none.
 inline std::size_t FindPattern(TextView text, std::size_t from, TextView pattern) {
-  const char16_t first = pattern.front();
   for (std::size_t i = from;; ++i) {
-    i = FindFirstOf(text, i, {first, first, first, first});
+    i = FindFirstOf(text, i, pattern.front());
     if (i == text.size()) return TextView::npos;
     if (text.substr(i, pattern.size()) == pattern) return i;
   }

@@ -19,13 +19,12 @@ void BalanceDelimiters(Text& page) {
   if (FindLast(page, kBlockClose) < FindLast(page, kBlockOpen)) page += kBlockClose;
 }
 
-// No page gives longer statements: a quote is doubled, a line break becomes at most a
-// continuation, and each block adds at most two statement heads, a literal's quotes and two line
-// breaks. Reserved room that is never written costs no memory.
+// No page gives longer statements: the whole page as one literal, and for each block at most two
+// statement heads, a literal's quotes and two line breaks. Reserved room that is never written
+// costs no memory.
 std::size_t StatementsSizeBound(TextView page) {
-  constexpr std::size_t kPerBreak = 17, kPerBlock = 40, kFirstPart = 64;
-  return page.size() + kFirstPart + CountOf(page, kQuote) + kPerBreak * CountOf(page, u'\r') +
-         kPerBlock * CountOf(page, u'<');
+  constexpr std::size_t kPerBlock = 40, kFirstPart = 64;
+  return LiteralSizeBound(page) + kFirstPart + kPerBlock * CountOf(page, u'<');
 }
 
 class StatementWriter {

@@ -24,8 +24,7 @@ struct StatementLine {
 
 StatementLine NextStatementLine(TextView source, std::size_t start) {
   std::size_t continuations = 0;
-  for (std::size_t i = start;
-       (i = FindFirstOf(source, i, {u'\r', u'\r', u'\r', u'\r'})) < source.size(); ++i) {
+  for (std::size_t i = start; (i = FindFirstOf(source, i, u'\r')) < source.size(); ++i) {
     if (!LineBreakAt(source, i)) continue;
     const bool endsContinuation = i >= start + 2 && ContinuationAt(source, i - 2);
     if (!endsContinuation) {
