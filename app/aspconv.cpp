@@ -12,6 +12,7 @@
 #endif
 
 #include "convert/pipeline.h"
+#include "convert/scan.h"
 #include "read_input.h"
 #include "text_encoding.h"
 
@@ -33,27 +34,42 @@ int Fail(const std::string& message, int exitCode) {
   return exitCode;
 }
 
-int Convert(aspclip::LineBreaks breaks) {
-  std::string bytes;
-  if (!aspclip::ReadAll(stdin, bytes))
+// Writes the code as it comes; after a failed write the rest is dropped and the failure kept.
+class StdoutSink final : public aspclip::CodeSink {
+ public:
+  void Put(std::string_view piece) override {
+    if (error_ == 0 && std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size()) {
+      error_ = errno;
+    }
+  }
+  // The errno of the first failed write, or 0.
+  int Finish() {
+    if (error_ == 0 && std::fflush(stdout) != 0) error_ = errno;
+    return error_;
+  }
+
+ private:
+  int error_ = 0;
+};
+
+// `raw`: every CR and LF reaches the converter as it is, not only CR LF as a line break.
+int Convert(bool raw) {
+  aspclip::InputBuffer input;
+  if (!input.ReadAll(stdin))
     return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
-  const std::size_t skipped = bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-  aspclip::Utf8Decoding decoded =
-      aspclip::DecodeUtf8(std::string_view(bytes).substr(skipped), breaks);
-  if (decoded.errorOffset) {
-    return Fail("input is not valid UTF-8 (bad byte at offset " +
-                    std::to_string(*decoded.errorOffset + skipped) + ")",
-                kBadInput);
+  const std::size_t skipped = input.view().starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  if (const std::size_t bad = aspclip::FindInvalidUtf8(input.view().substr(skipped));
+      bad != aspclip::kNotFound) {
+    return Fail(
+        "input is not valid UTF-8 (bad byte at offset " + std::to_string(bad + skipped) + ")",
+        kBadInput);
   }
-  std::string().swap(bytes);
-  aspclip::ConvertAspCode(decoded.text);
-  const auto write = [](std::string_view piece) {
-    return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
-  };
-  if (!aspclip::WriteUtf8(decoded.text, aspclip::LineBreaks::kAsIs, write) ||
-      std::fflush(stdout) != 0) {
-    return Fail(std::string("cannot write output: ") + std::strerror(errno), kFailure);
-  }
+  if (!raw && !input.NormalizeLineBreaks())
+    return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
+  StdoutSink out;
+  aspclip::ConvertAspCode(input.view().substr(skipped), out);
+  if (const int error = out.Finish(); error != 0)
+    return Fail(std::string("cannot write output: ") + std::strerror(error), kFailure);
   return kSuccess;
 }
 
@@ -64,7 +80,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  aspclip::LineBreaks breaks = aspclip::LineBreaks::kToCrLf;
+  bool raw = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
@@ -76,10 +92,10 @@ int main(int argc, char** argv) {
       std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
       return kBadInput;
     }
-    breaks = aspclip::LineBreaks::kAsIs;
+    raw = true;
   }
   try {
-    return Convert(breaks);
+    return Convert(raw);
   } catch (const std::bad_alloc&) {
     return Fail("not enough memory for this page", kFailure);
   }

@@ -14,14 +14,16 @@ int Fail(Platform& platform, const std::string& operation, const std::string& re
 
 // Reads, converts and prepares; nothing here touches what the clipboard holds.
 Status PrepareConvertedText(Platform& platform, std::string& failedOperation) {
-  Text text;
+  std::string page;
   try {
     failedOperation = "read the clipboard";
-    if (Status read = platform.ReadText(text); !read.ok()) return read;
+    if (Status read = platform.ReadText(page); !read.ok()) return read;
+    // The code is converted straight into the clipboard's form: running out of memory on the way
+    // is the conversion's failure, and any other the preparation's.
     failedOperation = "convert the page";
-    ConvertAspCode(text);
-    failedOperation = "prepare the converted code";
-    return platform.PrepareText(text);
+    Status prepared = platform.PrepareText([&page](CodeSink& sink) { ConvertAspCode(page, sink); });
+    if (!prepared.ok()) failedOperation = "prepare the converted code";
+    return prepared;
   } catch (const std::bad_alloc&) {
     return Status::Failed("not enough memory");
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "clipboard_run.h"
+#include "convert/scan.h"
 #include "text_encoding.h"
 
 namespace aspclip {
@@ -72,36 +73,50 @@ struct Targets {
   bool utf8 = false;
 };
 
-// What the owner sent, decoded in GTK's callback itself so that its bytes are never copied; an
-// exception must not cross GTK's C frames, so running out of memory is recorded instead.
+// What the owner sent, checked and copied with CR LF line breaks in GTK's callback itself, before
+// GTK frees it; an exception must not cross GTK's C frames, so running out of memory is recorded
+// instead.
 struct ReceivedText {
   bool sent = false;
   bool outOfMemory = false;
-  Utf8Decoding decoded;
+  std::size_t badByte = kNotFound;
+  std::string page;
 };
 
 ReceivedText Receive(std::optional<std::string_view> bytes) {
   ReceivedText received;
   received.sent = bytes.has_value();
   if (!bytes) return received;
+  received.badByte = FindInvalidUtf8(*bytes);
+  if (received.badByte != kNotFound) return received;
   try {
-    received.decoded = DecodeUtf8(*bytes, LineBreaks::kToCrLf);
+    received.page = WithCrLf(*bytes);
   } catch (const std::bad_alloc&) {
     received.outOfMemory = true;
   }
   return received;
 }
 
-Status TakeText(ReceivedText& received, Text& text) {
+Status TakeText(ReceivedText& received, std::string& page) {
   if (!received.sent) return Status::Failed("the program that owns the clipboard sent no text");
-  if (received.outOfMemory) return Status::Failed("not enough memory for the clipboard text");
-  if (received.decoded.errorOffset) {
+  if (received.badByte != kNotFound) {
     return Status::Failed("the clipboard text is not valid UTF-8 (bad byte at offset " +
-                          std::to_string(*received.decoded.errorOffset) + ")");
+                          std::to_string(received.badByte) + ")");
   }
-  text = std::move(received.decoded.text);
+  if (received.outOfMemory) return Status::Failed("not enough memory for the clipboard text");
+  page = std::move(received.page);
   return Status::Ok();
 }
+
+// The code with the platform's LF line breaks; a piece never ends inside a CR LF.
+class LfSink final : public CodeSink {
+ public:
+  explicit LfSink(std::string& out) : out_(out) {}
+  void Put(std::string_view piece) override { AppendWithLf(piece, out_); }
+
+ private:
+  std::string& out_;
+};
 
 void RunDialog(GtkMessageType type, const std::string& message) {
   GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
@@ -140,7 +155,7 @@ Status GtkPlatform::AskForText(bool& holdsText) {
   return Status::Ok();
 }
 
-Status GtkPlatform::ReadText(Text& text) {
+Status GtkPlatform::ReadText(std::string& page) {
   auto* reply = new PendingReply<ReceivedText>;
   if (offersUtf8_) {
     // The raw UTF8_STRING keeps the text as copied: GTK's own text request drops an empty text and
@@ -167,13 +182,14 @@ Status GtkPlatform::ReadText(Text& text) {
         reply);
   }
   if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
-  Status taken = TakeText(reply->answer, text);
+  Status taken = TakeText(reply->answer, page);
   delete reply;
   return taken;
 }
 
-Status GtkPlatform::PrepareText(const Text& text) {
-  prepared_ = EncodeUtf8(text, LineBreaks::kCrLfToLf);
+Status GtkPlatform::PrepareText(const std::function<void(CodeSink&)>& convert) {
+  LfSink sink(prepared_);
+  convert(sink);
   return Status::Ok();
 }
 

@@ -2,10 +2,11 @@
 // tests implement it with a recording fake.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 
-#include "convert/text_ops.h"
+#include "convert/pieces.h"
 
 namespace aspclip {
 
@@ -27,10 +28,12 @@ class Platform {
  public:
   virtual ~Platform() = default;
   virtual Status AskForText(bool& holdsText) = 0;
-  virtual Status ReadText(Text& text) = 0;
-  // Puts the text into the clipboard's own form (encoded, in the memory it will live in), so that
-  // once the clipboard is emptied nothing is left that can run out of memory.
-  virtual Status PrepareText(const Text& text) = 0;
+  // The clipboard's text as the engine reads it: UTF-8 (WTF-8 on Windows) with CR LF line breaks.
+  virtual Status ReadText(std::string& page) = 0;
+  // Puts the code that `convert` hands to its sink into the clipboard's own form (encoded, in the
+  // memory it will live in), so that once the clipboard is emptied nothing is left that can run
+  // out of memory.
+  virtual Status PrepareText(const std::function<void(CodeSink&)>& convert) = 0;
   virtual Status EmptyClipboard() = 0;
   virtual Status PutPreparedText() = 0;
   virtual Status ShowMessage(const std::string& message) = 0;

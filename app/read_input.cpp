@@ -3,23 +3,123 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "text_encoding.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace aspclip {
+namespace {
 
-bool ReadAll(std::FILE* in, std::string& bytes) {
-  constexpr std::size_t kChunk = 1 << 20;
+void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t size) {
+#if defined(__linux__)
+  const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t alignedStart = (start + pageSize - 1) & ~(pageSize - 1);
+  if (alignedStart < start + size) {
+    madvise(reinterpret_cast<void*>(alignedStart), start + size - alignedStart, MADV_HUGEPAGE);
+  }
+#endif
+}
+
+}  // namespace
+
+InputBuffer::~InputBuffer() {
+  Unmap();
+  std::free(data_);
+}
+
+void InputBuffer::Reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  char* grown = static_cast<char*>(std::realloc(data_, capacity));
+  if (grown == nullptr) throw std::bad_alloc();
+  data_ = grown;
+  capacity_ = capacity;
+  AdviseHugePages(data_, capacity_);
+}
+
+bool InputBuffer::Map([[maybe_unused]] int fd) {
+#if defined(__linux__)
   struct stat info;
-  if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode)) {
-    bytes.reserve(bytes.size() + static_cast<std::size_t>(info.st_size) + 1);
+  const off_t from = lseek(fd, 0, SEEK_CUR);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || from < 0 || from >= info.st_size) {
+    return false;
   }
+  const auto size = static_cast<std::size_t>(info.st_size);
+  void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  if (mapping == MAP_FAILED) return false;
+  mapping_ = mapping;
+  mappingSize_ = size;
+  mappedFd_ = fd;
+  mappedFrom_ = from;
+  data_ = static_cast<char*>(mapping) + from;
+  size_ = size - static_cast<std::size_t>(from);
+  return true;
+#else
+  return false;
+#endif
+}
+
+void InputBuffer::Unmap() {
+#if defined(__linux__)
+  if (mapping_ == nullptr) return;
+  munmap(mapping_, mappingSize_);
+  mapping_ = nullptr;
+  data_ = nullptr;
+  size_ = 0;
+#endif
+}
+
+// Reads to the end, into a block of `expected` bytes and more as more comes.
+bool InputBuffer::Read(int fd, std::size_t expected) {
+  constexpr std::size_t kChunk = 1 << 20;
+  Reserve(size_ + expected + 1);  // + 1: the end shows at once
   for (;;) {
-    const std::size_t used = bytes.size();
-    bytes.resize(std::max(used + kChunk, bytes.capacity()));
-    const std::size_t room = bytes.size() - used;
-    const std::size_t got = std::fread(bytes.data() + used, 1, room, in);
-    bytes.resize(used + got);
-    if (got < room) return !std::ferror(in);
+    if (capacity_ == size_) Reserve(std::max(size_ + kChunk, capacity_ + capacity_ / 2));
+    const auto room = static_cast<unsigned>(std::min<std::size_t>(capacity_ - size_, kChunk));
+    const auto got = read(fd, data_ + size_, room);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    size_ += static_cast<std::size_t>(got);
   }
+}
+
+bool InputBuffer::ReadAll(std::FILE* in) {
+  const int fd = fileno(in);
+  if (Map(fd)) return true;
+  struct stat info;
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  return Read(fd, regular ? static_cast<std::size_t>(info.st_size) : 0);
+}
+
+bool InputBuffer::NormalizeLineBreaks() {
+  std::size_t lone = CountLoneLineBreaks(view());
+  if (lone == 0) return true;
+  if (mapping_ != nullptr) {
+    // A mapping cannot grow: the file is read again into a block with room for the new bytes,
+    // and counted again in case it changed.
+    const std::size_t size = size_;
+    Unmap();
+    Reserve(size + lone);
+    if (lseek(mappedFd_, mappedFrom_, SEEK_SET) < 0 || !Read(mappedFd_, size)) return false;
+    lone = CountLoneLineBreaks(view());
+  }
+  Reserve(size_ + lone);
+  ExpandLoneLineBreaks(data_, size_, lone);
+  size_ += lone;
+  return true;
 }
 
 }  // namespace aspclip

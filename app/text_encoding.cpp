@@ -1,8 +1,10 @@
 #include "text_encoding.h"
 
-#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#include "convert/scan.h"
 
 namespace aspclip {
 namespace {
@@ -11,12 +13,12 @@ bool IsContinuationByte(unsigned char b) {
   return (b & 0xC0) == 0x80;
 }
 
-// Decodes the multi-byte sequence at `i`; returns its length, or 0 when it is invalid.
-std::size_t DecodeSequence(std::string_view bytes, std::size_t i, char32_t& codePoint) {
+// The length of the valid multi-byte sequence at `i`, or 0 when it is invalid.
+std::size_t ValidSequenceLength(std::string_view bytes, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
   const unsigned char lead = byte(0);
   std::size_t length;
-  char32_t minimum;
+  char32_t minimum, codePoint;
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2, minimum = 0x80, codePoint = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
@@ -36,19 +38,29 @@ std::size_t DecodeSequence(std::string_view bytes, std::size_t i, char32_t& code
   return length;
 }
 
-char16_t* AppendCodePoint(char32_t codePoint, char16_t* out) {
-  if (codePoint < 0x10000) {
-    *out++ = static_cast<char16_t>(codePoint);
+// How many of the bytes at `at` (eight of them) come before the first one beyond ASCII.
+constexpr std::size_t kAsciiWord = 8;
+std::size_t AsciiBytesAt(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  const std::uint64_t high = word & 0x8080808080808080;
+  if (high == 0) return kAsciiWord;
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
   } else {
-    codePoint -= 0x10000;
-    *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
-    *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+    return static_cast<std::size_t>(__builtin_clzll(high)) / 8;
   }
-  return out;
 }
 
-char* AppendUtf8(char32_t codePoint, char* out) {
-  const auto put = [&out](char32_t byte) { *out++ = static_cast<char>(byte); };
+bool IsHighSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+void AppendCodePoint(char32_t codePoint, std::string& out) {
+  const auto put = [&out](char32_t byte) { out += static_cast<char>(byte); };
   if (codePoint < 0x80) {
     put(codePoint);
   } else if (codePoint < 0x800) {
@@ -64,177 +76,102 @@ char* AppendUtf8(char32_t codePoint, char* out) {
     put(0x80 | ((codePoint >> 6) & 0x3F));
     put(0x80 | (codePoint & 0x3F));
   }
-  return out;
-}
-
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// How many units the line break at `i` takes: two for CR LF, one for a lone CR or LF.
-template <typename Unit>
-std::size_t LineBreakLength(const Unit* units, std::size_t size, std::size_t i) {
-  return units[i] == Unit('\r') && i + 1 < size && units[i + 1] == Unit('\n') ? 2 : 1;
-}
-
-// Written as plain counting loops so that the compiler vectorises them.
-std::size_t CountBreakBytes(std::string_view bytes, std::size_t& pairs) {
-  std::size_t breaks = 0;
-  pairs = 0;
-  for (const char b : bytes)
-    breaks += b == '\r' || b == '\n';
-  for (std::size_t i = 1; i < bytes.size(); ++i) {
-    pairs += bytes[i - 1] == '\r' && bytes[i] == '\n';
-  }
-  return breaks;
-}
-
-// The number of UTF-16 code units that valid UTF-8 decodes to, so that the text is allocated once.
-std::size_t DecodedSize(std::string_view bytes, bool normalize) {
-  std::size_t units = 0;
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    units += ((b & 0xC0) != 0x80) + (b >= 0xF0);  // a lead byte; four bytes take a surrogate pair
-  }
-  if (normalize) {  // a lone CR or LF becomes two units
-    std::size_t pairs;
-    units += CountBreakBytes(bytes, pairs) - 2 * pairs;
-  }
-  return units;
-}
-
-// True when the four units at `units` are all ASCII and, if `noCr`, none is a CR.
-bool PlainAsciiQuad(const char16_t* units, bool noCr) {
-  std::uint64_t word;
-  std::memcpy(&word, units, sizeof word);
-  constexpr std::uint64_t kLanes = 0x0001000100010001, kHigh = 0x8000800080008000;
-  const std::uint64_t crs = word ^ (kLanes * u'\r');
-  const bool hasCr = ((crs - kLanes) & ~crs & kHigh) != 0;
-  return (word & (kLanes * 0xFF80)) == 0 && !(noCr && hasCr);
-}
-
-// The number of UTF-8 bytes that `text` encodes to.
-std::size_t EncodedSize(TextView text, bool toLf) {
-  std::size_t bytes = text.size();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i + 4 <= text.size() && PlainAsciiQuad(text.data() + i, false)) {
-      i += 3;
-      continue;
-    }
-    bytes += (text[i] >= 0x80) + (text[i] >= 0x800);
-  }
-  std::size_t surrogatePairs = 0, lineBreaks = 0;
-  for (std::size_t i = 1; i < text.size(); ++i) {
-    surrogatePairs += IsHighSurrogate(text[i - 1]) && IsLowSurrogate(text[i]);
-    lineBreaks += text[i - 1] == u'\r' && text[i] == u'\n';
-  }
-  return bytes - 2 * surrogatePairs - (toLf ? lineBreaks : 0);  // a pair is 4 bytes, not 3 + 3
-}
-
-// Eight bytes at once: true when none is beyond ASCII and, if `plainOnly`, none is a CR or LF.
-bool PlainAsciiWord(const unsigned char* in, bool plainOnly) {
-  std::uint64_t word;
-  std::memcpy(&word, in, sizeof word);
-  constexpr std::uint64_t kOnes = 0x0101010101010101, kHighBits = 0x8080808080808080;
-  const auto hasByte = [word](unsigned char b) {
-    const std::uint64_t x = word ^ (kOnes * b);
-    return ((x - kOnes) & ~x & kHighBits) != 0;
-  };
-  return (word & kHighBits) == 0 && !(plainOnly && (hasByte('\r') || hasByte('\n')));
 }
 
 }  // namespace
 
-Utf8Decoding DecodeUtf8(std::string_view bytes, LineBreaks breaks) {
-  const bool normalize = breaks == LineBreaks::kToCrLf;
-  Utf8Decoding result;
-  result.text.resize(DecodedSize(bytes, normalize));
-  char16_t* out = result.text.data();
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+std::size_t FindInvalidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
-    if (i + 8 <= bytes.size() && PlainAsciiWord(in + i, normalize)) {
-      out = std::copy(in + i, in + i + 8, out);
-      i += 8;
-      continue;
-    }
-    const unsigned char b = in[i];
-    if (b < 0x80 && (!normalize || (b != '\r' && b != '\n'))) {
-      *out++ = b;
-      ++i;
-    } else if (b < 0x80) {
-      *out++ = u'\r';
-      *out++ = u'\n';
-      i += LineBreakLength(in, bytes.size(), i);
-    } else {
-      char32_t codePoint;
-      const std::size_t length = DecodeSequence(bytes, i, codePoint);
-      if (length == 0) {
-        result.text.clear();
-        result.errorOffset = i;
-        return result;
+    if (bytes.size() - i >= kAsciiWord) {
+      if (const std::size_t ascii = AsciiBytesAt(bytes.data() + i); ascii > 0) {
+        i += ascii;
+        continue;
       }
-      out = AppendCodePoint(codePoint, out);
+    }
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+    } else if (const std::size_t length = ValidSequenceLength(bytes, i); length > 0) {
       i += length;
-    }
-  }
-  return result;
-}
-
-std::string EncodeUtf8(TextView text, LineBreaks breaks) {
-  const bool toLf = breaks == LineBreaks::kCrLfToLf;
-  std::string encoded(EncodedSize(text, toLf), '\0');
-  char* out = encoded.data();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i + 4 <= text.size() && PlainAsciiQuad(text.data() + i, toLf)) {
-      out = std::copy(text.data() + i, text.data() + i + 4, out);
-      i += 3;
-      continue;
-    }
-    const char16_t c = text[i];
-    if (c < 0x80) {
-      if (!(toLf && c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) {
-        *out++ = static_cast<char>(c);
-      }
-    } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      out = AppendUtf8(0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
-      ++i;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      out = AppendUtf8(0xFFFD, out);
     } else {
-      out = AppendUtf8(c, out);
+      return i;
     }
   }
-  return encoded;
+  return kNotFound;
 }
 
-bool WriteUtf8(TextView text, LineBreaks breaks,
-               const std::function<bool(std::string_view piece)>& write) {
-  constexpr std::size_t kPieceUnits = 1 << 20;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = std::min(start + kPieceUnits, text.size());
-    // A piece never ends inside a surrogate pair or a line break.
-    if (end < text.size() && (IsHighSurrogate(text[end - 1]) || text[end - 1] == u'\r')) ++end;
-    if (!write(EncodeUtf8(text.substr(start, end - start), breaks))) return false;
-    start = end;
+std::size_t CountLoneLineBreaks(std::string_view text) {
+  std::size_t lone = 0;
+  for (std::size_t i = 0; (i = FindFirstOf(text, i, StopBytes<2>{'\r', '\n'})) != kNotFound;) {
+    const bool pair = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+    lone += !pair;
+    i += pair ? 2 : 1;
   }
-  return true;
+  return lone;
 }
 
-Text NormalizeLineBreaks(TextView text) {
-  Text out;
-  out.reserve(text.size() + text.size() / 16);
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == u'\r' || text[i] == u'\n') {
-      out += u"\r\n";
-      i += LineBreakLength(text.data(), text.size(), i);
+void ExpandLoneLineBreaks(char* data, std::size_t size, std::size_t lone) {
+  // From the back, so that each byte moves once and nothing is overwritten before it is read.
+  std::size_t read = size, write = size + lone;
+  while (lone > 0) {
+    const char c = data[--read];
+    const bool loneLf = c == '\n' && (read == 0 || data[read - 1] != '\r');
+    const bool loneCr = c == '\r' && (read + 1 == size || data[read + 1] != '\n');
+    if (loneLf || loneCr) {
+      data[--write] = '\n';
+      data[--write] = '\r';
+      --lone;
     } else {
-      out += text[i++];
+      data[--write] = c;
     }
+  }
+}
+
+std::string WithCrLf(std::string_view text) {
+  const std::size_t lone = CountLoneLineBreaks(text);
+  std::string copy;
+  copy.reserve(text.size() + lone);
+  copy.append(text).resize(text.size() + lone);
+  ExpandLoneLineBreaks(copy.data(), text.size(), lone);
+  return copy;
+}
+
+void AppendWithLf(std::string_view text, std::string& out) {
+  for (std::size_t i = 0;;) {
+    const std::size_t cr = text.find("\r\n", i);
+    out.append(text.substr(i, cr - i));
+    if (cr == kNotFound) return;
+    i = cr + 1;
+  }
+}
+
+std::string Wtf8FromUtf16(std::u16string_view units) {
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (IsHighSurrogate(c) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    }
+    AppendCodePoint(c, out);
   }
   return out;
+}
+
+void AppendUtf16(std::string_view wtf8, std::u16string& out) {
+  for (std::size_t i = 0; i < wtf8.size();) {
+    const auto lead = static_cast<unsigned char>(wtf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k)
+      c = (c << 6) | (static_cast<unsigned char>(wtf8[i + k]) & 0x3F);
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += length;
+  }
 }
 
 }  // namespace aspclip

@@ -1,40 +1,36 @@
-// Text at the platform boundary: UTF-8 bytes and the platform's line breaks on one side, the
-// engine's UTF-16 Text with CR LF line breaks on the other.
+// Text at the platform boundary. The engine reads UTF-8 with CR LF line breaks: WTF-8 where a
+// Windows clipboard holds a lone surrogate, which UTF-8 cannot carry, each lone surrogate taking
+// the three bytes its code point would.
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "convert/text_ops.h"
-
 namespace aspclip {
 
-enum class LineBreaks {
-  kAsIs,      // every CR and LF passes unchanged
-  kToCrLf,    // reading: CR LF, a lone CR and a lone LF each become CR LF
-  kCrLfToLf,  // writing: CR LF becomes LF
-};
+// The offset of the first byte of the first invalid sequence, or kNotFound when all of it is strict
+// UTF-8: overlong forms, surrogates and code points past U+10FFFF are invalid.
+std::size_t FindInvalidUtf8(std::string_view bytes);
 
-struct Utf8Decoding {
-  Text text;
-  std::optional<std::size_t> errorOffset;  // of the first byte of the first invalid sequence
-};
+// How many CR not followed by LF, and LF not preceded by CR, the text holds.
+std::size_t CountLoneLineBreaks(std::string_view text);
 
-// Strict UTF-8: overlong forms, surrogates and code points past U+10FFFF are invalid.
-Utf8Decoding DecodeUtf8(std::string_view bytes, LineBreaks breaks);
+// Turns each lone CR or LF among the first `size` bytes of `data` into CR LF, in place. `data` has
+// room for `lone` more bytes, `lone` being what CountLoneLineBreaks says of those `size` bytes.
+void ExpandLoneLineBreaks(char* data, std::size_t size, std::size_t lone);
 
-// A lone surrogate, which no UTF-8 can carry, is written as U+FFFD.
-std::string EncodeUtf8(TextView text, LineBreaks breaks);
+// A copy of `text` with each lone CR or LF turned into CR LF, made in one allocation.
+std::string WithCrLf(std::string_view text);
 
-// Encodes the text a piece at a time and hands each piece to `write`, so that no encoded copy of
-// the whole text is ever held; stops and returns false as soon as `write` does.
-bool WriteUtf8(TextView text, LineBreaks breaks,
-               const std::function<bool(std::string_view piece)>& write);
+// Appends `text` with each CR LF turned into LF.
+void AppendWithLf(std::string_view text, std::string& out);
 
-// Turns a lone CR or LF into CR LF, as the engine expects of every line break.
-Text NormalizeLineBreaks(TextView text);
+// UTF-16, lone surrogates included, as WTF-8.
+std::string Wtf8FromUtf16(std::u16string_view units);
+
+// Appends the UTF-16 of WTF-8 text. A high and a low surrogate that meet as two three-byte
+// sequences come back as the two units they are.
+void AppendUtf16(std::string_view wtf8, std::u16string& out);
 
 }  // namespace aspclip

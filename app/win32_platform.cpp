@@ -14,8 +14,9 @@ constexpr ULONGLONG kOpenWaitMs = 1000;
 constexpr DWORD kOpenRetryMs = 10;
 
 std::wstring Wide(const std::string& utf8) {
-  const Text text = DecodeUtf8(utf8, LineBreaks::kAsIs).text;
-  return std::wstring(text.begin(), text.end());
+  std::u16string units;
+  AppendUtf16(utf8, units);
+  return std::wstring(units.begin(), units.end());
 }
 
 std::string SystemError(DWORD code) {
@@ -30,12 +31,22 @@ std::string SystemError(DWORD code) {
     message.pop_back();
   }
   if (message.empty()) message = L"system error " + std::to_wstring(code);
-  return EncodeUtf8(Text(message.begin(), message.end()), LineBreaks::kAsIs);
+  return Wtf8FromUtf16(std::u16string(message.begin(), message.end()));
 }
 
 Status LastError() {
   return Status::Failed(SystemError(GetLastError()));
 }
+
+// The code in the clipboard's Unicode form; a piece never ends inside a character.
+class Utf16Sink final : public CodeSink {
+ public:
+  void Put(std::string_view piece) override { AppendUtf16(piece, text_); }
+  const std::u16string& text() const { return text_; }
+
+ private:
+  std::u16string text_;
+};
 
 }  // namespace
 
@@ -73,7 +84,7 @@ Status Win32Platform::AskForText(bool& holdsText) {
   return Status::Ok();
 }
 
-Status Win32Platform::ReadText(Text& text) {
+Status Win32Platform::ReadText(std::string& page) {
   // The Unicode format loses no character to a code page; Windows converts an 8-bit owner's text.
   if (Status opened = OpenClipboard(); !opened.ok()) return opened;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -89,14 +100,17 @@ Status Win32Platform::ReadText(Text& text) {
     return failed;
   }
   const std::size_t capacity = GlobalSize(data) / sizeof(char16_t);
-  const TextView stored(units, capacity);
-  text = NormalizeLineBreaks(stored.substr(0, std::min(stored.find(u'\0'), capacity)));
+  const std::u16string_view stored(units, capacity);
+  page = WithCrLf(Wtf8FromUtf16(stored.substr(0, std::min(stored.find(u'\0'), capacity))));
   GlobalUnlock(data);
   CloseClipboard();
   return Status::Ok();
 }
 
-Status Win32Platform::PrepareText(const Text& text) {
+Status Win32Platform::PrepareText(const std::function<void(CodeSink&)>& convert) {
+  Utf16Sink sink;
+  convert(sink);
+  const std::u16string& text = sink.text();
   const SIZE_T bytes = (text.size() + 1) * sizeof(char16_t);
   prepared_ = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (prepared_ == nullptr) return LastError();

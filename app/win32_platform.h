@@ -17,8 +17,8 @@ class Win32Platform final : public Platform {
   Win32Platform& operator=(const Win32Platform&) = delete;
 
   Status AskForText(bool& holdsText) override;
-  Status ReadText(Text& text) override;
-  Status PrepareText(const Text& text) override;
+  Status ReadText(std::string& page) override;
+  Status PrepareText(const std::function<void(CodeSink&)>& convert) override;
   Status EmptyClipboard() override;
   Status PutPreparedText() override;
   Status ShowMessage(const std::string& message) override;

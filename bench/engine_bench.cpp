@@ -1,11 +1,11 @@
-// Throughput of each pass and of the whole conversion, in bytes of UTF-8 page per second.
+// Throughput of each stage and of the whole conversion, in bytes of UTF-8 page per second.
 #include <benchmark/benchmark.h>
 
 #include <map>
 
 #include "app/text_encoding.h"
-#include "convert/markup_literal.h"
-#include "convert/object_creation.h"
+#include "convert/literal_skipping_rewrite.h"
+#include "convert/pieces.h"
 #include "convert/pipeline.h"
 #include "convert/script_blocks.h"
 #include "convert/write_merge.h"
@@ -22,79 +22,69 @@ const std::string& PageBytes(bench::Shape shape) {
   return it->second;
 }
 
-aspclip::Text PageText(bench::Shape shape) {
-  return aspclip::DecodeUtf8(PageBytes(shape), aspclip::LineBreaks::kToCrLf).text;
-}
-
-// Runs `pass` on a fresh copy of `input` each iteration; the copy is not timed.
-template <typename Pass>
-void RunPass(benchmark::State& state, const aspclip::Text& input, std::size_t pageBytes,
-             Pass pass) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    aspclip::Text text = input;
-    state.ResumeTiming();
-    pass(text);
+// Takes everything and keeps nothing.
+class Discard final : public aspclip::Stage, public aspclip::CodeSink {
+ public:
+  std::size_t Take(std::string_view text, bool) override {
     benchmark::DoNotOptimize(text.data());
+    return text.size();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pageBytes));
+  void Put(std::string_view piece) override { benchmark::DoNotOptimize(piece.data()); }
+};
+
+void SetPageBytes(benchmark::State& state, std::size_t bytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-void BM_DecodeUtf8(benchmark::State& state) {
-  const std::string& bytes = PageBytes(bench::Shape::kRealistic);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(aspclip::DecodeUtf8(bytes, aspclip::LineBreaks::kToCrLf));
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
-}
-
-void BM_EncodeUtf8(benchmark::State& state) {
-  aspclip::Text text = PageText(bench::Shape::kRealistic);
-  aspclip::ConvertAspCode(text);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(aspclip::EncodeUtf8(text, aspclip::LineBreaks::kAsIs));
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPageBytes));
-}
-
-void BM_MarkupToLiteral(benchmark::State& state) {
-  const aspclip::Text markup = PageText(bench::Shape::kShortLines);
+void BM_FindInvalidUtf8(benchmark::State& state) {
+  const std::string& page = PageBytes(bench::Shape::kRealistic);
   for (auto _ : state)
-    benchmark::DoNotOptimize(aspclip::MarkupToLiteral(markup));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPageBytes));
+    benchmark::DoNotOptimize(aspclip::FindInvalidUtf8(page));
+  SetPageBytes(state, page.size());
 }
 
 void BM_SplitScriptBlocks(benchmark::State& state) {
-  RunPass(state, PageText(bench::Shape::kRealistic), kPageBytes, aspclip::SplitScriptBlocks);
+  const std::string& page = PageBytes(bench::Shape::kRealistic);
+  for (auto _ : state) {
+    Discard out;
+    aspclip::PieceWriter lines(out);
+    aspclip::SplitScriptBlocks(page, lines);
+    lines.Finish();
+  }
+  SetPageBytes(state, page.size());
 }
 
-void BM_MergeWriteRuns(benchmark::State& state) {
-  aspclip::Text statements = PageText(bench::Shape::kRealistic);
-  aspclip::SplitScriptBlocks(statements);
-  RunPass(state, statements, kPageBytes, aspclip::MergeWriteRuns);
-}
-
-void BM_RewriteObjectCreation(benchmark::State& state) {
-  aspclip::Text code = PageText(bench::Shape::kRealistic);
-  aspclip::SplitScriptBlocks(code);
-  aspclip::MergeWriteRuns(code);
-  RunPass(state, code, kPageBytes, aspclip::RewriteObjectCreation);
+// The split and merge stages together; the rewrites then make the difference to the whole.
+void BM_SplitAndMerge(benchmark::State& state) {
+  const std::string& page = PageBytes(bench::Shape::kRealistic);
+  for (auto _ : state) {
+    Discard out;
+    aspclip::PieceWriter merged(out);
+    aspclip::WriteMerger merger(merged);
+    aspclip::PieceWriter lines(merger);
+    aspclip::SplitScriptBlocks(page, lines);
+    lines.Finish();
+    merged.Finish();
+  }
+  SetPageBytes(state, page.size());
 }
 
 void BM_ConvertAspCode(benchmark::State& state) {
   const auto shape = static_cast<bench::Shape>(state.range(0));
   state.SetLabel(bench::ShapeName(shape));
-  RunPass(state, PageText(shape), PageBytes(shape).size(), aspclip::ConvertAspCode);
+  const std::string& page = PageBytes(shape);
+  for (auto _ : state) {
+    Discard out;
+    aspclip::ConvertAspCode(page, out);
+  }
+  SetPageBytes(state, page.size());
 }
 
 }  // namespace
 
-BENCHMARK(BM_DecodeUtf8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EncodeUtf8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MarkupToLiteral)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindInvalidUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitScriptBlocks)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MergeWriteRuns)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RewriteObjectCreation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SplitAndMerge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertAspCode)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
 
 #include "app/read_input.h"
 
 int main() {
-  std::string input;
-  if (!aspclip::ReadAll(stdin, input)) return 1;
-  const auto copy = std::make_unique_for_overwrite<char[]>(input.size());
-  std::memcpy(copy.get(), input.data(), input.size());
-  return std::fwrite(copy.get(), 1, input.size(), stdout) == input.size() ? 0 : 1;
+  aspclip::InputBuffer input;
+  if (!input.ReadAll(stdin)) return 1;
+  const std::string_view page = input.view();
+  const auto copy = std::make_unique_for_overwrite<char[]>(page.size());
+  std::memcpy(copy.get(), page.data(), page.size());
+  return std::fwrite(copy.get(), 1, page.size(), stdout) == page.size() ? 0 : 1;
 }

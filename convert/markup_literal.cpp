@@ -6,68 +6,79 @@
 namespace aspclip {
 namespace {
 
-constexpr TextView kJoin = u"\" & vbCrLf & \"";
-constexpr TextView kLiteralContinuation = u"\" & vbCrLf & _\r\n  \"";
-// From the continuation's first character to the first of its two indentation spaces.
-constexpr std::size_t kContinuationIndent = 16;
+constexpr std::string_view kJoin = "\" & vbCrLf & \"";
+constexpr std::string_view kLiteralContinuation = "\" & vbCrLf & _\r\n  \"";
+// What a continued line holds before its text: the indentation and the reopening quote.
+constexpr std::size_t kContinuedLineStart =
+    kLiteralContinuation.size() - kLiteralContinuation.rfind('\n') - 1;
+// The first line holds its opening quote.
+constexpr std::size_t kFirstLineStart = 1;
 
-std::size_t NextSpecial(TextView content, std::size_t from) {
-  return FindFirstOf(content, from, {kQuote, u'\r', kQuote, u'\r'});
-}
+constexpr StopBytes<2> kSpecial = {kQuote, '\r'};
+
+// The measure of the generated line so far, counted only as far as the limit needs.
+class LineMeasure {
+ public:
+  void Start(std::size_t units) { units_ = units; }
+  void Add(std::size_t units) { units_ += units; }
+  void AddText(std::string_view text) { units_ += Utf16LengthUpTo(text, Room()); }
+  bool PastLimit() const { return units_ > kLineLimit; }
+
+ private:
+  std::size_t Room() const { return PastLimit() ? 0 : kLineLimit + 1 - units_; }
+  std::size_t units_ = 0;
+};
 
 }  // namespace
 
-TextView MarkupContent(TextView markup) {
-  while (markup.starts_with(kLineBreak))
+std::string_view MarkupContent(std::string_view markup) {
+  while (LineBreakAt(markup, 0))
     markup.remove_prefix(kLineBreak.size());
-  while (markup.ends_with(kLineBreak))
+  while (markup.size() >= kLineBreak.size() &&
+         LineBreakAt(markup, markup.size() - kLineBreak.size()))
     markup.remove_suffix(kLineBreak.size());
-  const bool onlySpaces = markup.find_first_not_of(u' ') == TextView::npos;
-  return onlySpaces ? TextView() : markup;
+  const bool onlySpaces = markup.find_first_not_of(' ') == kNotFound;
+  return onlySpaces ? std::string_view() : markup;
 }
 
-void AppendLiteral(TextView content, Text& out) {
-  // Line positions count from the opening quote, which stands at position 0 of the line mark's
-  // scale; the line mark moves to the indentation of each continuation.
-  const std::size_t openingQuote = out.size();
-  std::size_t lineMark = 0;
-  out += kQuote;
-  for (std::size_t i = 0; i < content.size();) {
-    const std::size_t special = NextSpecial(content, i);
-    out.append(content.substr(i, special - i));
-    if (special == content.size()) break;
+// Markup that stays as it is goes on in one piece from `copied` up to each doubled quote and line
+// break.
+void MarkupToLiteral(std::string_view content, PieceWriter& out) {
+  LineMeasure line;
+  line.Start(kFirstLineStart);
+  out.Put(kQuote);
+  std::size_t copied = 0;
+  const auto copyTo = [&](std::size_t end) {
+    out.Put(content.substr(copied, end - copied));
+    copied = end;
+  };
+  for (std::size_t i = 0;;) {
+    const std::size_t special = FindFirstOf(content, i, kSpecial);
+    line.AddText(content.substr(i, special - i));
+    if (special == kNotFound) break;
     if (content[special] == kQuote) {
-      const std::size_t runEnd = RunEnd(content, special, kQuote);
-      out.append(2 * (runEnd - special), kQuote);
-      i = runEnd;
+      const std::size_t quotes = RunEnd(content, special, kQuote) - special;
+      copyTo(special + quotes);
+      out.PutRepeated(kQuote, quotes);
+      line.Add(2 * quotes);
+      i = copied;
     } else if (LineBreakAt(content, special)) {
-      const std::size_t breakPosition = out.size() - openingQuote;
-      if (breakPosition - lineMark > kLineLimit) {
-        out += kLiteralContinuation;
-        lineMark = breakPosition + kContinuationIndent;
+      copyTo(special);
+      if (line.PastLimit()) {
+        out.Put(kLiteralContinuation);
+        line.Start(kContinuedLineStart);
       } else {
-        out += kJoin;
+        out.Put(kJoin);
+        line.Add(kJoin.size());
       }
-      i = special + kLineBreak.size();
+      i = copied = special + kLineBreak.size();
     } else {
-      out += content[special];  // a lone CR is an ordinary character
+      line.Add(1);  // a lone CR is an ordinary character
       i = special + 1;
     }
   }
-  out += kQuote;
-}
-
-std::size_t LiteralSizeBound(TextView content) {
-  constexpr std::size_t kQuotes = 2, kPerBreak = kLiteralContinuation.size() - kLineBreak.size();
-  return content.size() + kQuotes + CountOf(content, kQuote) + kPerBreak * CountOf(content, u'\r');
-}
-
-Text MarkupToLiteral(const Text& markup) {
-  const TextView content = MarkupContent(markup);
-  Text literal;
-  literal.reserve(LiteralSizeBound(content));
-  AppendLiteral(content, literal);
-  return literal;
+  copyTo(content.size());
+  out.Put(kQuote);
 }
 
 }  // namespace aspclip

@@ -2,11 +2,14 @@
 // out.
 #pragma once
 
-#include "text_ops.h"
+#include <string_view>
+
+#include "pieces.h"
 
 namespace aspclip {
 
-// Rewrites the page in place. Every text converts; there is no failure.
-void ConvertAspCode(Text& text);
+// Converts the page, valid UTF-8 (or WTF-8) with CR LF line breaks, and hands the code to `sink` a
+// piece at a time. Every page converts; there is no failure.
+void ConvertAspCode(std::string_view page, CodeSink& sink);
 
 }  // namespace aspclip

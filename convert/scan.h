@@ -1,92 +1,180 @@
-// The scans every pass is built on: finding the next code unit of interest, eight at a time where
-// the processor allows.
+// The scans every stage is built on: finding the next byte of interest sixteen at a time where the
+// processor allows, and measuring text as Visual Basic counts it. Building with
+// ASPCLIP_SCALAR_SCAN forces the plain loops, so that they are tested and fuzzed as well.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
-#include "text_ops.h"
-
-#if defined(__SSE2__)
+#if !defined(ASPCLIP_SCALAR_SCAN) && defined(__SSE2__)
+#define ASPCLIP_SSE2_SCAN 1
 #include <emmintrin.h>
+#elif !defined(ASPCLIP_SCALAR_SCAN) && defined(__aarch64__) && defined(__ARM_NEON)
+#define ASPCLIP_NEON_SCAN 1
+#include <arm_neon.h>
 #endif
 
 namespace aspclip {
+// The plain and the vector scans have names of their own, so that a program may hold both engines.
+#if defined(ASPCLIP_SCALAR_SCAN)
+inline namespace scalar_scan {
+#else
+inline namespace vector_scan {
+#endif
 
-// Up to four code units to stop at; repeat one to fill the set.
-using StopUnits = std::array<char16_t, 4>;
+// Every scan and search answers this where it finds nothing.
+inline constexpr std::size_t kNotFound = std::string_view::npos;
 
-// The index of the first unit at or after `from` that is one of `stops`; text.size() when none is.
-inline std::size_t FindFirstOf(TextView text, std::size_t from, const StopUnits& stops) {
-  const char16_t* const data = text.data();
-  const std::size_t size = text.size();
+// The bytes a scan stops at.
+template <std::size_t N>
+using StopBytes = std::array<char, N>;
+
+namespace scan_detail {
+
+#if defined(ASPCLIP_SSE2_SCAN)
+constexpr std::size_t kVector = 16;
+
+// One bit for each of the 16 bytes at `at` that is one of `stops`.
+template <std::size_t N>
+inline unsigned HitMask(const char* at, const StopBytes<N>& stops) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  __m128i hits = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(stops[0]));
+  for (std::size_t k = 1; k < N; ++k)
+    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(stops[k])));
+  return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
+
+inline std::size_t FirstHit(unsigned mask) {
+  return static_cast<std::size_t>(__builtin_ctz(mask));
+}
+inline std::size_t LastHit(unsigned mask) {
+  return static_cast<std::size_t>(31 - __builtin_clz(mask));
+}
+constexpr unsigned kAllHits = 0xFFFF;
+#elif defined(ASPCLIP_NEON_SCAN)
+constexpr std::size_t kVector = 16;
+
+// Four bits for each of the 16 bytes at `at` that is one of `stops`.
+template <std::size_t N>
+inline std::uint64_t HitMask(const char* at, const StopBytes<N>& stops) {
+  const uint8x16_t bytes = vld1q_u8(reinterpret_cast<const std::uint8_t*>(at));
+  uint8x16_t hits = vceqq_u8(bytes, vdupq_n_u8(static_cast<std::uint8_t>(stops[0])));
+  for (std::size_t k = 1; k < N; ++k)
+    hits = vorrq_u8(hits, vceqq_u8(bytes, vdupq_n_u8(static_cast<std::uint8_t>(stops[k]))));
+  const uint8x8_t nibbles = vshrn_n_u16(vreinterpretq_u16_u8(hits), 4);
+  return vget_lane_u64(vreinterpret_u64_u8(nibbles), 0);
+}
+
+inline std::size_t FirstHit(std::uint64_t mask) {
+  return static_cast<std::size_t>(__builtin_ctzll(mask)) / 4;
+}
+inline std::size_t LastHit(std::uint64_t mask) {
+  return static_cast<std::size_t>(63 - __builtin_clzll(mask)) / 4;
+}
+constexpr std::uint64_t kAllHits = ~std::uint64_t{0};
+#endif
+
+template <std::size_t N>
+inline bool IsStop(char c, const StopBytes<N>& stops) {
+  for (const char stop : stops) {
+    if (c == stop) return true;
+  }
+  return false;
+}
+
+}  // namespace scan_detail
+
+// The index of the first byte at or after `from` that is one of `stops`.
+template <std::size_t N>
+inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const StopBytes<N>& stops) {
   std::size_t i = from;
-#if defined(__SSE2__)
-  const __m128i s0 = _mm_set1_epi16(static_cast<short>(stops[0]));
-  const __m128i s1 = _mm_set1_epi16(static_cast<short>(stops[1]));
-  const __m128i s2 = _mm_set1_epi16(static_cast<short>(stops[2]));
-  const __m128i s3 = _mm_set1_epi16(static_cast<short>(stops[3]));
-  for (; i + 8 <= size; i += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(units, s0), _mm_cmpeq_epi16(units, s1)),
-                     _mm_or_si128(_mm_cmpeq_epi16(units, s2), _mm_cmpeq_epi16(units, s3)));
-    if (const int mask = _mm_movemask_epi8(hits); mask != 0) return i + __builtin_ctz(mask) / 2;
-  }
-#endif
-  for (; i < size; ++i) {
-    const char16_t c = data[i];
-    if (c == stops[0] || c == stops[1] || c == stops[2] || c == stops[3]) return i;
-  }
-  return size;
-}
-
-// The index of the first `unit` at or after `from`; text.size() when there is none.
-inline std::size_t FindFirstOf(TextView text, std::size_t from, char16_t unit) {
-  return FindFirstOf(text, from, {unit, unit, unit, unit});
-}
-
-// The index just past the run of `unit` that starts at `from`.
-inline std::size_t RunEnd(TextView text, std::size_t from, char16_t unit) {
-  while (from < text.size() && text[from] == unit)
-    ++from;
-  return from;
-}
-
-// How many units of `text` are `unit`.
-inline std::size_t CountOf(TextView text, char16_t unit) {
-  const char16_t* const data = text.data();
-  const std::size_t size = text.size();
-  std::size_t count = 0, i = 0;
-#if defined(__SSE2__)
-  // Each 16-bit lane counts its matches (a match compares as -1); lanes are summed before any can
-  // overflow.
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
-  while (i + 8 <= size) {
-    __m128i lanes = _mm_setzero_si128();
-    for (int round = 0; round < 0xFFFF && i + 8 <= size; ++round, i += 8) {
-      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(units, wanted));
+#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
+  for (; i + scan_detail::kVector <= text.size(); i += scan_detail::kVector) {
+    if (const auto mask = scan_detail::HitMask(text.data() + i, stops); mask != 0) {
+      return i + scan_detail::FirstHit(mask);
     }
-    alignas(16) std::uint16_t sums[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(sums), lanes);
-    for (const std::uint16_t sum : sums)
-      count += sum;
   }
 #endif
-  for (; i < size; ++i)
-    count += data[i] == unit;
-  return count;
-}
-
-// The index of the first `pattern` at or after `from`; TextView::npos when there is none.
-inline std::size_t FindPattern(TextView text, std::size_t from, TextView pattern) {
-  for (std::size_t i = from;; ++i) {
-    i = FindFirstOf(text, i, pattern.front());
-    if (i == text.size()) return TextView::npos;
-    if (text.substr(i, pattern.size()) == pattern) return i;
+  for (; i < text.size(); ++i) {
+    if (scan_detail::IsStop(text[i], stops)) return i;
   }
+  return kNotFound;
 }
 
+inline std::size_t FindFirstOf(std::string_view text, std::size_t from, char stop) {
+  return FindFirstOf(text, from, StopBytes<1>{stop});
+}
+
+// The index of the last `stop` before `end`.
+inline std::size_t FindLastOf(std::string_view text, std::size_t end, char stop) {
+  std::size_t i = end;
+#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
+  for (; i >= scan_detail::kVector; i -= scan_detail::kVector) {
+    const char* block = text.data() + i - scan_detail::kVector;
+    if (const auto mask = scan_detail::HitMask(block, StopBytes<1>{stop}); mask != 0) {
+      return i - scan_detail::kVector + scan_detail::LastHit(mask);
+    }
+  }
+#endif
+  while (i-- > 0) {
+    if (text[i] == stop) return i;
+  }
+  return kNotFound;
+}
+
+// The index just past the run of `byte` that starts at `from`.
+inline std::size_t RunEnd(std::string_view text, std::size_t from, char byte) {
+  std::size_t i = from;
+#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
+  for (; i + scan_detail::kVector <= text.size(); i += scan_detail::kVector) {
+    const auto same = scan_detail::HitMask(text.data() + i, StopBytes<1>{byte});
+    if (same != scan_detail::kAllHits) return i + scan_detail::FirstHit(~same);
+  }
+#endif
+  while (i < text.size() && text[i] == byte)
+    ++i;
+  return i;
+}
+
+// The length of UTF-8 (or WTF-8) text in UTF-16 code units, as Visual Basic counts it: every byte
+// but a continuation byte (10xxxxxx) starts a character, and one of four bytes (1111xxxx) needs a
+// surrogate pair. Eight bytes at a time, each byte's top bits lined up with its bit 7.
+inline std::size_t Utf16Length(std::string_view text) {
+  constexpr std::uint64_t kTopBits = 0x8080808080808080, kLowBits = kTopBits >> 7;
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  // The sum of the bytes' bits 7, gathered in the top byte by one multiplication.
+  const auto countTopBits = [](std::uint64_t bits) {
+    return static_cast<std::size_t>(((bits >> 7) * kLowBits) >> (8 * (kWord - 1)));
+  };
+  std::size_t units = 0, i = 0;
+  for (; i + kWord <= text.size(); i += kWord) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, kWord);
+    if ((w & kTopBits) == 0) {  // ASCII
+      units += kWord;
+      continue;
+    }
+    const std::uint64_t continuations = w & ~(w << 1) & kTopBits;
+    const std::uint64_t fourByteLeads = w & (w << 1) & (w << 2) & (w << 3) & kTopBits;
+    units += kWord - countTopBits(continuations) + countTopBits(fourByteLeads);
+  }
+  for (; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+  }
+  return units;
+}
+
+// Utf16Length, or any figure of at least `cap` when the text is longer: a generated line is only
+// ever compared with the limit, so a long line need not be counted to its end.
+inline std::size_t Utf16LengthUpTo(std::string_view text, std::size_t cap) {
+  // Any four bytes in a row hold the first byte of a character.
+  constexpr std::size_t kLongestSequence = 4;
+  return Utf16Length(text.substr(0, cap * kLongestSequence));
+}
+
+}  // inline namespace
 }  // namespace aspclip

@@ -3,34 +3,39 @@
 #pragma once
 
 #include <cstddef>
-
-#include "text_ops.h"
+#include <string_view>
 
 namespace aspclip {
 
-inline constexpr TextView kBlockOpen = u"<%";
-inline constexpr TextView kBlockClose = u"%>";
-inline constexpr char16_t kExpressionMark = u'=';
-inline constexpr TextView kLineBreak = u"\r\n";
-inline constexpr char16_t kQuote = u'"';
+inline constexpr std::string_view kBlockOpen = "<%";
+inline constexpr std::string_view kBlockClose = "%>";
+inline constexpr char kExpressionMark = '=';
+inline constexpr std::string_view kLineBreak = "\r\n";
+inline constexpr char kQuote = '"';
 
-// The statement the script block pass writes, and what the write-merging pass turns it into.
-inline constexpr TextView kWriteStatement = u"Response.Write ";
-inline constexpr TextView kOutputAppend = u"OutputString = OutputString & ";
+// The statement the script block stage writes, and what the write-merging stage turns it into.
+inline constexpr std::string_view kWriteStatement = "Response.Write ";
+inline constexpr std::string_view kOutputAppend = "OutputString = OutputString & ";
+
+// Objects are created with the plain CreateObject function.
+inline constexpr std::string_view kObjectCreation = "Server.CreateObject(";
+inline constexpr std::string_view kPlainObjectCreation = "CreateObject(";
 
 // A Visual Basic line continuation: a space, an underscore, then a line break.
-inline constexpr TextView kContinuation = u" _\r\n";
+inline constexpr std::string_view kContinuation = " _\r\n";
 
 // A generated line is broken once it holds more than this many characters.
 inline constexpr std::size_t kLineLimit = 100;
 
-inline bool LineBreakAt(TextView text, std::size_t index) {
-  return index + 1 < text.size() && text[index] == u'\r' && text[index + 1] == u'\n';
+inline bool LineBreakAt(std::string_view text, std::size_t index) {
+  return index < text.size() && text.size() - index >= kLineBreak.size() &&
+         text[index] == kLineBreak[0] && text[index + 1] == kLineBreak[1];
 }
 
-inline bool ContinuationAt(TextView text, std::size_t index) {
-  return text.substr(index < text.size() ? index : text.size(), kContinuation.size()) ==
-         kContinuation;
+inline bool ContinuationAt(std::string_view text, std::size_t index) {
+  return index < text.size() && text.size() - index >= kContinuation.size() &&
+         text[index] == kContinuation[0] && text[index + 1] == kContinuation[1] &&
+         LineBreakAt(text, index + 2);
 }
 
 }  // namespace aspclip

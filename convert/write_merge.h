@@ -1,14 +1,36 @@
-// The second pass: merges each run of consecutive writes into one statement on OutputString.
+// The second stage: merges each run of consecutive writes into one statement.
 #pragma once
 
-#include "text_ops.h"
+#include <cstddef>
+#include <string_view>
+
+#include "pieces.h"
 
 namespace aspclip {
 
-// Joins each run of lines that begin with "Response.Write " into one statement, its operands
-// separated by " & " and continued onto a new line once a generated line holds more than the limit,
-// then turns every "Response.Write " outside string literals into "OutputString = OutputString & ".
-// Every output line ends in a line break.
-void MergeWriteRuns(Text& text);
+// Joins each run of statement lines that begin with "Response.Write " into one statement, its
+// operands separated by " & " and continued onto a new line once a generated line holds more than
+// the limit. Every output line ends in a line break. A statement continued over several physical
+// lines is one line here.
+class WriteMerger final : public Stage {
+ public:
+  explicit WriteMerger(PieceWriter& out) : out_(out) {}
+  std::size_t Take(std::string_view text, bool final) override;
+
+ private:
+  void StartLine(std::string_view head);
+  void AddToLine(std::string_view text);
+  void EndLine();
+  void CloseRun();
+
+  PieceWriter& out_;
+  bool started_ = false;  // the text is not empty
+  bool atLineStart_ = true;
+  bool writeLine_ = false;
+  bool runOpen_ = false;
+  std::size_t measure_ = 0;  // of the generated line the next operand would join
+  // The line's last two bytes, for a continuation's " _" before its line break.
+  char beforeLast_ = '\0', last_ = '\0';
+};
 
 }  // namespace aspclip

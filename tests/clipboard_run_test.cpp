@@ -13,8 +13,8 @@ namespace {
 // A clipboard in memory that records each call and fails the one it is told to.
 class FakePlatform final : public Platform {
  public:
-  std::optional<Text> clipboard;
-  std::string failAt;  // the call that fails, by name
+  std::optional<std::string> clipboard;  // UTF-8 with CR LF line breaks
+  std::string failAt;                    // the call that fails, by name
   bool throwOnPrepare = false;
   std::vector<std::string> calls;
   std::vector<std::string> messages;
@@ -23,13 +23,18 @@ class FakePlatform final : public Platform {
     holdsText = clipboard.has_value();
     return Record("ask");
   }
-  Status ReadText(Text& text) override {
-    if (clipboard) text = *clipboard;
+  Status ReadText(std::string& page) override {
+    if (clipboard) page = *clipboard;
     return Record("read");
   }
-  Status PrepareText(const Text& text) override {
+  Status PrepareText(const std::function<void(CodeSink&)>& convert) override {
     if (throwOnPrepare) throw std::bad_alloc();
-    prepared_ = text;
+    struct : CodeSink {
+      std::string code;
+      void Put(std::string_view piece) override { code += piece; }
+    } sink;
+    convert(sink);
+    prepared_ = sink.code;
     return Record("prepare");
   }
   Status EmptyClipboard() override {
@@ -57,25 +62,25 @@ class FakePlatform final : public Platform {
     calls.push_back(call);
     return call == failAt ? Status::Failed("it broke") : Status::Ok();
   }
-  Text prepared_;
+  std::string prepared_;
 };
 
 using Calls = std::vector<std::string>;
 
 TEST(ClipboardRun, ConvertsThePageInPlace) {
   FakePlatform platform;
-  platform.clipboard = u"a<%=b%>";
+  platform.clipboard = "a<%=b%>";
   EXPECT_EQ(ConvertClipboard(platform), kExitSuccess);
   EXPECT_EQ(platform.calls, (Calls{"ask", "read", "prepare", "empty", "put", "show"}));
   EXPECT_EQ(platform.messages, Calls{"Code converted"});
-  EXPECT_EQ(platform.clipboard, u"\r\nOutputString = OutputString & \"a\" & b\r\n");
+  EXPECT_EQ(platform.clipboard, "\r\nOutputString = OutputString & \"a\" & b\r\n");
 }
 
 TEST(ClipboardRun, EmptyTextIsConvertedToEmptyText) {
   FakePlatform platform;
-  platform.clipboard = u"";
+  platform.clipboard = "";
   EXPECT_EQ(ConvertClipboard(platform), kExitSuccess);
-  EXPECT_EQ(platform.clipboard, u"");
+  EXPECT_EQ(platform.clipboard, "");
   EXPECT_EQ(platform.messages, Calls{"Code converted"});
 }
 
@@ -115,7 +120,7 @@ TEST(ClipboardRun, EachFailingStepShowsOneMessageAndStops) {
   };
   for (const Case& c : cases) {
     FakePlatform platform;
-    platform.clipboard = u"page";
+    platform.clipboard = "page";
     platform.failAt = c.failAt;
     EXPECT_EQ(ConvertClipboard(platform), kExitPlatformFailure) << c.failAt;
     EXPECT_EQ(platform.calls, c.calls) << c.failAt;
@@ -126,11 +131,11 @@ TEST(ClipboardRun, EachFailingStepShowsOneMessageAndStops) {
 
 TEST(ClipboardRun, RunningOutOfMemoryBeforeTheWriteKeepsThePage) {
   FakePlatform platform;
-  platform.clipboard = u"page";
+  platform.clipboard = "page";
   platform.throwOnPrepare = true;
   EXPECT_EQ(ConvertClipboard(platform), kExitPlatformFailure);
-  EXPECT_EQ(platform.clipboard, u"page");
-  EXPECT_EQ(platform.messages, Calls{"Could not prepare the converted code: not enough memory"});
+  EXPECT_EQ(platform.clipboard, "page");
+  EXPECT_EQ(platform.messages, Calls{"Could not convert the page: not enough memory"});
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 
 #include <random>
 
-#include "convert/markup_literal.h"
-#include "convert/pipeline.h"
+#include "engine_harness.h"
 #include "page_tokens.h"
 #include "reference_engine.h"
 
@@ -18,11 +17,11 @@ TEST(Differential, EngineMatchesReferenceOnRandomPages) {
     std::vector<std::uint32_t> choices(random() % 64);
     for (auto& choice : choices)
       choice = random() % (page_tokens::Tokens().size() * 4);
-    const aspclip::Text page = page_tokens::PageOf(choices);
-    aspclip::Text engine = page, expected = page;
-    aspclip::ConvertAspCode(engine);
+    const reference::Text page = page_tokens::PageOf(choices);
+    reference::Text expected = page;
     reference::ConvertAspCode(expected);
-    ASSERT_EQ(engine, expected) << "seed " << seed << ", page " << testing::PrintToString(page);
+    ASSERT_EQ(harness::ConvertAspCode(page), expected)
+        << "seed " << seed << ", page " << testing::PrintToString(page);
   }
 }
 
@@ -32,8 +31,8 @@ TEST(Differential, EngineMatchesReferenceOnEachPass) {
     std::vector<std::uint32_t> choices(random() % 32);
     for (auto& choice : choices)
       choice = random() % (page_tokens::Tokens().size() * 4);
-    const aspclip::Text page = page_tokens::PageOf(choices);
-    ASSERT_EQ(aspclip::MarkupToLiteral(page), reference::MarkupToLiteral(page)) << seed;
+    const reference::Text page = page_tokens::PageOf(choices);
+    ASSERT_EQ(harness::MarkupToLiteral(page), reference::MarkupToLiteral(page)) << seed;
   }
 }
 

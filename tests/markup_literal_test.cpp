@@ -1,11 +1,11 @@
-#include "convert/markup_literal.h"
-
 #include <gtest/gtest.h>
 
+#include "engine_harness.h"
 #include "rule_rows.h"
 
-namespace aspclip {
 namespace {
+
+using namespace harness;
 
 const Text kJoin = u"\" & vbCrLf & \"";
 const Text kContinued = u"\" & vbCrLf & _\r\n  \"";
@@ -68,8 +68,16 @@ TEST(MarkupLiteral, FirstLineIsContinuedFromOneHundredCharacters) {
       {"100", Repeat(100) + u"\r\nb", Quoted(Repeat(100) + kContinued + u"b")},
       {"101", Repeat(101) + u"\r\nb", Quoted(Repeat(101) + kContinued + u"b")},
       {"no break, any length", Repeat(5000), Quoted(Repeat(5000))},
-      {"surrogate pairs count as two", Repeat(49, u'\xD83D') + u"\r\n" + Repeat(1, u'\xDE00'),
-       Quoted(Repeat(49, u'\xD83D') + kJoin + Repeat(1, u'\xDE00'))},
+      {"lone surrogates count as one", Repeat(99, u'\xD83D') + u"\r\n" + Repeat(1, u'\xDE00'),
+       Quoted(Repeat(99, u'\xD83D') + kJoin + Repeat(1, u'\xDE00'))},
+      {"99 characters of three bytes", Repeat(99, u'\u4E2D') + u"\r\nb",
+       Quoted(Repeat(99, u'\u4E2D') + kJoin + u"b")},
+      {"100 characters of three bytes", Repeat(100, u'\u4E2D') + u"\r\nb",
+       Quoted(Repeat(100, u'\u4E2D') + kContinued + u"b")},
+      {"49 characters of four bytes count 98", Emoji(49) + u"\r\nb",
+       Quoted(Emoji(49) + kJoin + u"b")},
+      {"50 characters of four bytes count 100", Emoji(50) + u"\r\nb",
+       Quoted(Emoji(50) + kContinued + u"b")},
   });
 }
 
@@ -94,10 +102,10 @@ TEST(MarkupLiteral, JoinsCountTowardsTheLine) {
 }
 
 TEST(MarkupLiteral, ContentIsTheMarkupWithoutOuterBreaks) {
-  EXPECT_EQ(MarkupContent(u"\r\n a \r\n"), u" a ");
-  EXPECT_EQ(MarkupContent(u"\r\n  \r\n"), u"");
-  EXPECT_EQ(MarkupContent(u"\n"), u"\n");
+  ExpectLiterals({
+      {"spaces inside outer breaks stay", u"\r\n a \r\n", u"\" a \""},
+      {"a lone LF is no outer break", u"\n", u"\"\n\""},
+  });
 }
 
 }  // namespace
-}  // namespace aspclip

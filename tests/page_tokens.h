@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "convert/text_ops.h"
+#include "reference_text_ops.h"
 
 namespace page_tokens {
 
-inline const std::vector<aspclip::Text>& Tokens() {
-  static const std::vector<aspclip::Text> tokens = {
+inline const std::vector<reference::Text>& Tokens() {
+  static const std::vector<reference::Text> tokens = {
       u"<%",
       u"%>",
       u"=",
@@ -37,22 +37,23 @@ inline const std::vector<aspclip::Text>& Tokens() {
       u"%",
       u"\u00E9",
       u"\xD83D\xDE00",
+      u"\xD83D",  // a lone surrogate, which only the Windows clipboard carries
       u"&",
       u"'",
-      aspclip::Text(47, u'a'),
-      aspclip::Text(96, u'b'),
-      aspclip::Text(100, u'c'),
-      aspclip::Text(23, u'"'),
-      aspclip::Text(50, u'"'),
+      reference::Text(47, u'a'),
+      reference::Text(96, u'b'),
+      reference::Text(100, u'c'),
+      reference::Text(23, u'"'),
+      reference::Text(50, u'"'),
   };
   return tokens;
 }
 
 // Each choice picks one token; the case of the statement words varies with the choice.
-inline aspclip::Text PageOf(const std::vector<std::uint32_t>& choices) {
-  aspclip::Text page;
+inline reference::Text PageOf(const std::vector<std::uint32_t>& choices) {
+  reference::Text page;
   for (std::uint32_t choice : choices) {
-    aspclip::Text token = Tokens()[choice % Tokens().size()];
+    reference::Text token = Tokens()[choice % Tokens().size()];
     std::uint32_t caseBits = choice / static_cast<std::uint32_t>(Tokens().size());
     for (char16_t& c : token) {
       const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');

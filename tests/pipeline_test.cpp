@@ -1,16 +1,11 @@
-#include "convert/pipeline.h"
-
 #include <gtest/gtest.h>
 
+#include "engine_harness.h"
 #include "rule_rows.h"
 
-namespace aspclip {
 namespace {
 
-Text Converted(Text page) {
-  ConvertAspCode(page);
-  return page;
-}
+using namespace harness;
 
 TEST(Pipeline, WorkedExampleComesOutLineForLine) {
   const Text page =
@@ -22,7 +17,7 @@ TEST(Pipeline, WorkedExampleComesOutLineForLine) {
       u"Set c = CreateObject(\"App.Counter\")\r\n"
       u"OutputString = OutputString & \"<p class=\"\"x\"\">Hello, \" & name & \"!</p>\" & vbCrLf "
       u"& \"</body>\" & vbCrLf & \"</html>\"\r\n";
-  EXPECT_EQ(Converted(page), expected);
+  EXPECT_EQ(ConvertAspCode(page), expected);
 }
 
 TEST(Pipeline, WholePagesConvert) {
@@ -54,11 +49,10 @@ TEST(Pipeline, ObjectCreationIsRewrittenInCodeOnly) {
        u"a = \"x\r\nCreateObject(b)"},
   };
   for (const RuleRow& row : blocks) {
-    EXPECT_EQ(Converted(row.input), u"\r\n\r\n" + row.expected + u"\r\n") << row.rule;
+    EXPECT_EQ(ConvertAspCode(row.input), u"\r\n\r\n" + row.expected + u"\r\n") << row.rule;
   }
-  EXPECT_EQ(Converted(u"Server.CreateObject(x)"),
+  EXPECT_EQ(ConvertAspCode(u"Server.CreateObject(x)"),
             u"\r\nOutputString = OutputString & \"Server.CreateObject(x)\"\r\n");
 }
 
 }  // namespace
-}  // namespace aspclip

@@ -2,11 +2,6 @@
 
 namespace reference {
 
-using aspclip::CaseInsensitiveMatch;
-using aspclip::ExactMatch;
-using aspclip::Text;
-using aspclip::TextView;
-
 namespace {
 
 const Text kCrLf = u"\r\n";
@@ -24,7 +19,7 @@ Text RewriteLine(const Text& line, TextView find, TextView with) {
   for (std::size_t i = 0; i < line.size(); ++i) {
     const char16_t c = line[i];
     if (!inside && c == u'"') {
-      result += aspclip::ReplaceAll(outside, find, with, CaseInsensitiveMatch) + kQuote;
+      result += ReplaceAll(outside, find, with, CaseInsensitiveMatch) + kQuote;
       outside.clear();
       inside = true;
     } else if (!inside) {
@@ -37,20 +32,20 @@ Text RewriteLine(const Text& line, TextView find, TextView with) {
       inside = c != u'"';
     }
   }
-  return result + aspclip::ReplaceAll(outside, find, with, CaseInsensitiveMatch);
+  return result + ReplaceAll(outside, find, with, CaseInsensitiveMatch);
 }
 
 // Physical lines end at CR LF and, while continuations are hidden, at the placeholder.
 Text RewriteOutsideLiterals(const Text& text, TextView find, TextView with, bool hidden) {
   Text out;
-  const auto lines = aspclip::SplitText(text, kCrLf);
+  const auto lines = SplitText(text, kCrLf);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) out += kCrLf;
     if (!hidden) {
       out += RewriteLine(lines[i], find, with);
       continue;
     }
-    const auto pieces = aspclip::SplitText(lines[i], kPlaceholder);
+    const auto pieces = SplitText(lines[i], kPlaceholder);
     for (std::size_t j = 0; j < pieces.size(); ++j) {
       if (j > 0) out += kPlaceholder;
       out += RewriteLine(pieces[j], find, with);
@@ -62,18 +57,18 @@ Text RewriteOutsideLiterals(const Text& text, TextView find, TextView with, bool
 }  // namespace
 
 Text MarkupToLiteral(Text working) {
-  while (aspclip::LeftPart(working, 2) == kCrLf)
-    working = aspclip::MidPart(working, 3);
-  while (aspclip::RightPart(working, 2) == kCrLf) {
-    working = aspclip::LeftPart(working, working.size() - 2);
+  while (LeftPart(working, 2) == kCrLf)
+    working = MidPart(working, 3);
+  while (RightPart(working, 2) == kCrLf) {
+    working = LeftPart(working, working.size() - 2);
   }
-  if (aspclip::TrimLeft(working).empty()) working.clear();
-  working = aspclip::ReplaceAll(working, kQuote, u"\"\"", ExactMatch);
+  if (TrimLeft(working).empty()) working.clear();
+  working = ReplaceAll(working, kQuote, u"\"\"", ExactMatch);
   std::size_t lineMark = 0;
-  std::size_t breakPosition = aspclip::FindFirst(working, kCrLf, 1);
+  std::size_t breakPosition = FindFirst(working, kCrLf, 1);
   while (breakPosition > 0) {
-    const Text before = aspclip::LeftPart(working, breakPosition - 1);
-    const Text after = aspclip::MidPart(working, breakPosition + 2);
+    const Text before = LeftPart(working, breakPosition - 1);
+    const Text after = MidPart(working, breakPosition + 2);
     if (breakPosition - lineMark > 100) {
       working = before + kContinuation + after;
       breakPosition += 16;
@@ -81,15 +76,15 @@ Text MarkupToLiteral(Text working) {
     } else {
       working = before + kJoin + after;
     }
-    breakPosition = aspclip::FindFirst(working, kCrLf, breakPosition);
+    breakPosition = FindFirst(working, kCrLf, breakPosition);
   }
   return kQuote + working + kQuote;
 }
 
 void SplitScriptBlocks(Text& page) {
-  if (aspclip::FindFirst(page, u"%>", 1) < aspclip::FindFirst(page, u"<%", 1)) page = u"<%" + page;
-  if (aspclip::FindLast(page, u"%>") < aspclip::FindLast(page, u"<%")) page += u"%>";
-  const auto parts = aspclip::SplitText(page, u"<%");
+  if (FindFirst(page, u"%>", 1) < FindFirst(page, u"<%", 1)) page = u"<%" + page;
+  if (FindLast(page, u"%>") < FindLast(page, u"<%")) page += u"%>";
+  const auto parts = SplitText(page, u"<%");
   page.clear();
   const auto addMarkup = [&page](const Text& markup) {
     const Text literal = MarkupToLiteral(markup);
@@ -100,35 +95,35 @@ void SplitScriptBlocks(Text& page) {
       page += kCrLf;
       continue;
     }
-    const auto pieces = aspclip::SplitText(part, u"%>");
+    const auto pieces = SplitText(part, u"%>");
     if (pieces.size() == 1) {
       addMarkup(part);
       continue;
     }
-    const Text trimmed = aspclip::TrimLeft(pieces[0]);
-    if (aspclip::LeftPart(trimmed, 1) == u"=") {
-      page += kCrLf + kWrite + aspclip::MidPart(trimmed, 2);
+    const Text trimmed = TrimLeft(pieces[0]);
+    if (LeftPart(trimmed, 1) == u"=") {
+      page += kCrLf + kWrite + MidPart(trimmed, 2);
     } else {
       page += kCrLf + pieces[0];
     }
-    addMarkup(aspclip::MidPart(part, pieces[0].size() + 3));  // everything behind the first "%>"
+    addMarkup(MidPart(part, pieces[0].size() + 3));  // everything behind the first "%>"
   }
 }
 
 void MergeWriteRuns(Text& text) {
-  const auto lines = aspclip::SplitText(
-      aspclip::ReplaceAll(text, kLineContinuation, kPlaceholder, ExactMatch), kCrLf);
+  const auto lines =
+      SplitText(ReplaceAll(text, kLineContinuation, kPlaceholder, ExactMatch), kCrLf);
   Text out, accumulator;
   bool run = false;
   for (const Text& line : lines) {
-    if (aspclip::LowerCase(aspclip::LeftPart(line, 15)) == u"response.write ") {
+    if (LowerCase(LeftPart(line, 15)) == u"response.write ") {
       if (!run) {
         accumulator = line;
         run = true;
         continue;
       }
-      const std::size_t lastContinuation = aspclip::FindLast(accumulator, kLineContinuation);
-      const Text rest = aspclip::MidPart(line, 16);
+      const std::size_t lastContinuation = FindLast(accumulator, kLineContinuation);
+      const Text rest = MidPart(line, 16);
       accumulator += (accumulator.size() - lastContinuation > 100 ? u" & _\r\n" : u" & ") + rest;
     } else {
       if (run) out += accumulator + kCrLf;
@@ -139,7 +134,7 @@ void MergeWriteRuns(Text& text) {
   }
   if (run) out += accumulator + kCrLf;
   out = RewriteOutsideLiterals(out, kWrite, u"OutputString = OutputString & ", true);
-  text = aspclip::ReplaceAll(out, kPlaceholder, kLineContinuation, ExactMatch);
+  text = ReplaceAll(out, kPlaceholder, kLineContinuation, ExactMatch);
 }
 
 void RewriteObjectCreation(Text& text) {

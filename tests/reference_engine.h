@@ -2,7 +2,7 @@
 // rebuilding the text as it goes. The engine must give the same output on every page.
 #pragma once
 
-#include "convert/text_ops.h"
+#include "reference_text_ops.h"
 
 namespace reference {
 
@@ -10,10 +10,10 @@ namespace reference {
 // pages the reference is asked about: callers skip pages that hold U+FDD0.
 inline constexpr char16_t kPlaceholderMark = u'\uFDD0';
 
-aspclip::Text MarkupToLiteral(aspclip::Text working);
-void SplitScriptBlocks(aspclip::Text& page);
-void MergeWriteRuns(aspclip::Text& text);
-void RewriteObjectCreation(aspclip::Text& text);
-void ConvertAspCode(aspclip::Text& text);
+Text MarkupToLiteral(Text working);
+void SplitScriptBlocks(Text& page);
+void MergeWriteRuns(Text& text);
+void RewriteObjectCreation(Text& text);
+void ConvertAspCode(Text& text);
 
 }  // namespace reference

@@ -1,25 +1,32 @@
 // Table-driven tests of the conversion rules: each row names its rule and gives a text and what a
-// pass must make of it.
+// stage must make of it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "convert/text_ops.h"
+#include "reference_text_ops.h"
+
+using reference::Text;
 
 struct RuleRow {
   const char* rule;
-  aspclip::Text input;
-  aspclip::Text expected;
+  Text input;
+  Text expected;
 };
 
-// Runs `pass` (which rewrites a text in place) on each row's input.
-template <typename Pass>
-void ExpectRows(const std::vector<RuleRow>& rows, Pass pass) {
-  for (const RuleRow& row : rows) {
-    aspclip::Text text = row.input;
-    pass(text);
-    EXPECT_EQ(text, row.expected) << row.rule;
-  }
+// Runs `stage` (text in, text out) on each row's input.
+template <typename Stage>
+void ExpectRows(const std::vector<RuleRow>& rows, Stage stage) {
+  for (const RuleRow& row : rows)
+    EXPECT_EQ(stage(row.input), row.expected) << row.rule;
+}
+
+// `n` characters beyond the BMP: four bytes each in UTF-8, two units in UTF-16, and measured two.
+inline Text Emoji(std::size_t n) {
+  Text text;
+  for (std::size_t i = 0; i < n; ++i)
+    text += u"\xD83D\xDE00";
+  return text;
 }

@@ -1,11 +1,11 @@
-#include "convert/script_blocks.h"
-
 #include <gtest/gtest.h>
 
+#include "engine_harness.h"
 #include "rule_rows.h"
 
-namespace aspclip {
 namespace {
+
+using namespace harness;
 
 void ExpectStatements(const std::vector<RuleRow>& rows) {
   ExpectRows(rows, SplitScriptBlocks);
@@ -60,4 +60,3 @@ TEST(ScriptBlocks, MarkupBehindASecondCloseIsKept) {
 }
 
 }  // namespace
-}  // namespace aspclip

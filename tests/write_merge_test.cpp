@@ -1,11 +1,11 @@
-#include "convert/write_merge.h"
-
 #include <gtest/gtest.h>
 
+#include "engine_harness.h"
 #include "rule_rows.h"
 
-namespace aspclip {
 namespace {
+
+using namespace harness;
 
 const Text kOut = u"OutputString = OutputString & ";
 
@@ -51,6 +51,9 @@ TEST(WriteMerge, LinesAreContinuedPastOneHundredCharacters) {
        kOut + WriteOf(100).substr(15) + u" & b\r\n"},
       {"first line at 101 continues", WriteOf(101) + u"\r\nResponse.Write b",
        kOut + WriteOf(101).substr(15) + u" & _\r\nb\r\n"},
+      {"characters of four bytes count two",
+       u"Response.Write " + Emoji(43) + u"\r\nResponse.Write b",
+       kOut + Emoji(43) + u" & _\r\nb\r\n"},
       {"continued line at 97 joins",
        WriteOf(101) + u"\r\n" + WriteOf(112) + u"\r\nResponse.Write c",
        kOut + WriteOf(101).substr(15) + u" & _\r\n" + Text(97, u'x') + u" & c\r\n"},
@@ -107,4 +110,3 @@ TEST(WriteMerge, StringLiteralsAreNotRewritten) {
 }
 
 }  // namespace
-}  // namespace aspclip

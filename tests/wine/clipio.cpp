@@ -2,9 +2,11 @@
 // test. No line breaks are translated anywhere.
 //   clipio set FILE       put FILE (UTF-8) on the clipboard as CF_UNICODETEXT
 //   clipio setansi FILE   put FILE's bytes on the clipboard as CF_TEXT only
+//   clipio setutf16 FILE  put FILE's UTF-16LE units, lone surrogates too, on the clipboard
 //   clipio setbmp         put a 1x1 picture (CF_DIB) and nothing else on the clipboard
 //   clipio clear          empty the clipboard
 //   clipio get FILE       write CF_UNICODETEXT as UTF-8 to FILE; exit 3 when there is no text
+//   clipio getutf16 FILE  write CF_UNICODETEXT's units as UTF-16LE to FILE; exit 3 likewise
 //   clipio dismiss FILE   wait up to 10 s for a message box, write "caption\ntext" (UTF-8) to
 //                         FILE and press OK; exit 4 when none appeared
 //   clipio formats        print the clipboard's format numbers, one a line
@@ -72,7 +74,7 @@ int Put(UINT format, const void* data, size_t bytes) {
   return rc;
 }
 
-int Get(const wchar_t* path) {
+int Get(const wchar_t* path, bool utf16) {
   if (!Open()) return 1;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (data == nullptr) {
@@ -80,7 +82,9 @@ int Get(const wchar_t* path) {
     return 3;
   }
   const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-  const std::string out = Utf8(text, static_cast<int>(wcslen(text)));
+  const std::string out =
+      utf16 ? std::string(reinterpret_cast<const char*>(text), wcslen(text) * sizeof(wchar_t))
+            : Utf8(text, static_cast<int>(wcslen(text)));
   GlobalUnlock(data);
   CloseClipboard();
   return WriteBytes(path, out) ? 0 : 2;
@@ -130,6 +134,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::string bytes = ReadBytes(argv[2]);
     return Put(CF_TEXT, bytes.c_str(), bytes.size() + 1);
   }
+  if (command == L"setutf16" && argc == 3) {
+    std::string units = ReadBytes(argv[2]);
+    units.append(sizeof(wchar_t), '\0');
+    return Put(CF_UNICODETEXT, units.data(), units.size());
+  }
   if (command == L"setbmp") {
     struct {
       BITMAPINFOHEADER header;
@@ -143,7 +152,8 @@ int wmain(int argc, wchar_t** argv) {
     return Put(CF_DIB, &dib, sizeof dib);
   }
   if (command == L"clear") return Put(0, nullptr, 0);
-  if (command == L"get" && argc == 3) return Get(argv[2]);
+  if (command == L"get" && argc == 3) return Get(argv[2], false);
+  if (command == L"getutf16" && argc == 3) return Get(argv[2], true);
   if (command == L"dismiss" && argc == 3) return Dismiss(argv[2]);
   if (command == L"formats") {
     if (!Open()) return 1;

@@ -52,13 +52,15 @@ clipio() { wine "$WIN/clipio.exe" "$@" 2>>"$LOG"; }
 sum() { md5sum <"$1" | cut -c1-32; }
 
 # cycle INPUT: put INPUT on the clipboard (a file of UTF-8, "-" for nothing, "bmp" for a picture,
-# "ansi:FILE" for 8-bit bytes only), run aspclip.exe, read and close its box.
+# "ansi:FILE" for 8-bit bytes only, "utf16:FILE" for UTF-16LE units), run aspclip.exe, read and
+# close its box.
 # Sets RC, BOX ("caption|text") and OUT (the clipboard text afterwards; absent when none).
 cycle() {
   case "$1" in
     -) clipio clear ;;
     bmp) clipio setbmp ;;
     ansi:*) clipio setansi "${1#ansi:}" ;;
+    utf16:*) clipio setutf16 "${1#utf16:}" ;;
     *) clipio set "$1" ;;
   esac
   rm -f "$T/out" "$T/box"
@@ -100,6 +102,16 @@ printf '\xf0\x9f\x98\x80 <%%= "\xf0\x9f\x8e\x89" %%>\r\n' >"$T/emoji"
 cycle "$T/emoji"
 check "emoji: box" "aspclip|Code converted" "$BOX"
 check "emoji: kept" "$(printf '\r\nOutputString = OutputString & "\xf0\x9f\x98\x80 " &  "\xf0\x9f\x8e\x89" \r\n' | md5sum | cut -c1-32)" "$(sum "$T/out")"
+
+# A lone surrogate, which no UTF-8 can carry, and a character beyond the BMP, next to each other.
+utf16() {  # utf16 FILE TEXT: TEXT with Python's escapes, as UTF-16LE units
+  python3 -c "import sys; open(sys.argv[1], 'wb').write(sys.argv[2].encode().decode('unicode_escape').encode('utf-16-le', 'surrogatepass'))" "$@"
+}
+utf16 "$T/lone.u16" '\ud83d\U0001f600<%= "\ude00" %>'
+utf16 "$T/lone.expected" '\r\nOutputString = OutputString & "\ud83d\U0001f600" &  "\ude00" \r\n'
+cycle "utf16:$T/lone.u16"
+clipio getutf16 "$T/lone.out"
+check "lone surrogate: kept unit for unit" "$(sum "$T/lone.expected")" "$(sum "$T/lone.out")"
 
 printf 'a\nb<%%\nx = 1%%>' >"$T/lf"
 cycle "$T/lf"

@@ -166,10 +166,10 @@ for signal in TERM HUP; do
 done
 
 # Too little memory for the page: the run says so, exits non-zero and the clipboard keeps the page.
-# The limit leaves room for GTK and the page's text but not for its conversion (about 550 MB would
-# do); near the edge the read may be what runs out. Far below it (350 MB), GLib itself aborts when it
-# cannot start the box's font thread.
-head -c 100000000 /dev/zero | tr '\0' a >"$T/huge"
+# The limit leaves room for GTK and the page's text but not for its code, which doubles each of
+# its quotes; near the edge the read may be what runs out. Far below it (350 MB), GLib itself
+# aborts when it cannot start the box's font thread.
+head -c 100000000 /dev/zero | tr '\0' '"' >"$T/huge"
 put "$T/huge"
 PROG_LIMIT_KB=500000 run_prog
 case "$MSG" in

@@ -1,6 +1,6 @@
-#include "text_ops.h"
+#include "reference_text_ops.h"
 
-namespace aspclip {
+namespace reference {
 
 bool MatchesAt(TextView text, std::size_t index, TextView pattern, MatchMode mode) {
   if (index > text.size() || text.size() - index < pattern.size()) return false;
@@ -74,4 +74,4 @@ Text LowerCase(TextView text) {
   return lower;
 }
 
-}  // namespace aspclip
+}  // namespace reference

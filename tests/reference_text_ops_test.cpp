@@ -1,8 +1,8 @@
-#include "convert/text_ops.h"
+#include "reference_text_ops.h"
 
 #include <gtest/gtest.h>
 
-namespace aspclip {
+namespace reference {
 namespace {
 
 TEST(TextOps, FindFirstGivesOneBasedPositionOrZero) {
@@ -104,4 +104,4 @@ TEST(TextOps, LowerCaseAndCaseInsensitiveMatchFoldTheSameLetters) {
 }
 
 }  // namespace
-}  // namespace aspclip
+}  // namespace reference

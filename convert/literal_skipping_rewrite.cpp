@@ -1,0 +1,74 @@
+#include "literal_skipping_rewrite.h"
+
+#include "scan.h"
+#include "text_ops.h"
+#include "vb_syntax.h"
+
+namespace aspclip {
+namespace {
+
+struct Rewrite {
+  CaseInsensitiveWord find;
+  std::string_view with;
+};
+
+// Neither word can begin inside the other or inside the other's replacement, so one scan does
+// both as if each ran over the whole text in turn.
+constexpr Rewrite kWriteRewrite = {CaseInsensitiveWord(kWriteStatement), kOutputAppend};
+constexpr Rewrite kObjectRewrite = {CaseInsensitiveWord(kObjectCreation), kPlainObjectCreation};
+
+constexpr char Upper(char c) {
+  return static_cast<char>(c - ('a' - 'A'));
+}
+constexpr char kWriteInitial = FoldCase(kWriteStatement[0]);
+constexpr char kObjectInitial = FoldCase(kObjectCreation[0]);
+
+constexpr StopBytes<2> kInLiteral = {kQuote, '\r'};
+constexpr StopBytes<6> kInCode = {
+    kQuote, '\r', kWriteInitial, Upper(kWriteInitial), kObjectInitial, Upper(kObjectInitial)};
+
+// A word that ends on the space of a continuation is no word; at the text's very end the line
+// break continues nothing. Unless nothing follows, the text holds the continuation and more.
+bool EndsOnContinuation(std::string_view text, std::size_t wordEnd) {
+  const std::size_t space = wordEnd - 1;
+  return ContinuationAt(text, space) && space + kContinuation.size() < text.size();
+}
+
+}  // namespace
+
+// Text that stays as it is goes on in one piece from `copied` up to each rewritten word.
+std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
+  std::size_t copied = 0;
+  const auto stopAt = [&](std::size_t at) {
+    out_.Put(text.substr(copied, at - copied));
+    return at;
+  };
+  for (std::size_t i = 0;;) {
+    i = inLiteral_ ? FindFirstOf(text, i, kInLiteral) : FindFirstOf(text, i, kInCode);
+    if (i == kNotFound) return stopAt(text.size());
+    const char c = text[i];
+    if (c == kQuote) {
+      // Every quote toggles: an escaped quote is two in a row, which leaves the literal open.
+      const std::size_t runEnd = RunEnd(text, i, kQuote);
+      inLiteral_ ^= (runEnd - i) % 2 == 1;
+      i = runEnd;
+    } else if (c == '\r') {
+      if (i + 1 == text.size() && !final) return stopAt(i);  // its LF may come with the next piece
+      if (LineBreakAt(text, i)) inLiteral_ = false;
+      ++i;
+    } else {
+      const Rewrite& rewrite = FoldCase(c) == kWriteInitial ? kWriteRewrite : kObjectRewrite;
+      if (text.size() - i < rewrite.find.size() + kContinuation.size() && !final) return stopAt(i);
+      if (rewrite.find.MatchesAt(text, i) && !EndsOnContinuation(text, i + rewrite.find.size())) {
+        stopAt(i);
+        out_.Put(rewrite.with);
+        i += rewrite.find.size();
+        copied = i;
+      } else {
+        ++i;
+      }
+    }
+  }
+}
+
+}  // namespace aspclip

@@ -1,0 +1,28 @@
+// The last stage: rewrites words of the Visual Basic code without touching the text of string
+// literals.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "pieces.h"
+
+namespace aspclip {
+
+// Turns every "Response.Write " into "OutputString = OutputString & " and every
+// "Server.CreateObject(" into "CreateObject(", in any case, where they stand outside string
+// literals. Literals are found per physical line: a quote opens one, two quotes in a row inside it
+// are an escaped quote, a single quote closes it, and a line break ends it. The space of a line
+// continuation belongs to the continuation, so a word never ends on it; the text's final line
+// break continues nothing.
+class LiteralSkippingRewriter final : public Stage {
+ public:
+  explicit LiteralSkippingRewriter(PieceWriter& out) : out_(out) {}
+  std::size_t Take(std::string_view text, bool final) override;
+
+ private:
+  PieceWriter& out_;
+  bool inLiteral_ = false;
+};
+
+}  // namespace aspclip

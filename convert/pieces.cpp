@@ -1,0 +1,76 @@
+#include "pieces.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace aspclip {
+namespace {
+
+// Runs this short are written byte by byte rather than by a call to memset.
+constexpr std::size_t kShortRun = 8;
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// How many bytes a sequence takes, judged by its first byte.
+std::size_t SequenceLength(char lead) {
+  const auto byte = static_cast<unsigned char>(lead);
+  return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+}
+
+// Where the text may be cut so that neither side holds part of a character or of a line break.
+std::size_t SafeCut(std::string_view text) {
+  std::size_t lead = text.size();
+  while (lead > 0 && text.size() - lead < 3 && IsContinuationByte(text[lead - 1]))
+    --lead;
+  if (lead > 0 && !IsContinuationByte(text[lead - 1])) {
+    --lead;
+    if (lead + SequenceLength(text[lead]) <= text.size()) lead = text.size();
+  }
+  if (lead > 0 && lead == text.size() && text[lead - 1] == '\r') --lead;
+  return lead;
+}
+
+}  // namespace
+
+PieceWriter::PieceWriter(Stage& next) : next_(next), buffer_(new char[kPieceBytes]) {}
+
+void PieceWriter::PutAcrossPieces(std::string_view text) {
+  while (!text.empty()) {
+    if (used_ == kPieceBytes) Flush(false);
+    const std::size_t room = std::min(kPieceBytes - used_, text.size());
+    text.copy(buffer_.get() + used_, room);
+    used_ += room;
+    text.remove_prefix(room);
+  }
+}
+
+void PieceWriter::PutRepeated(char c, std::size_t count) {
+  if (count <= kPieceBytes - used_ && count <= kShortRun) {  // most runs are one or two quotes
+    for (std::size_t k = 0; k < count; ++k)
+      buffer_[used_++] = c;
+    return;
+  }
+  while (count > 0) {
+    if (used_ == kPieceBytes) Flush(false);
+    const std::size_t room = std::min(kPieceBytes - used_, count);
+    std::memset(buffer_.get() + used_, c, room);
+    used_ += room;
+    count -= room;
+  }
+}
+
+void PieceWriter::Flush(bool final) {
+  const std::size_t taken = next_.Take(std::string_view(buffer_.get(), used_), final);
+  std::memmove(buffer_.get(), buffer_.get() + taken, used_ - taken);
+  used_ -= taken;
+}
+
+std::size_t SinkStage::Take(std::string_view text, bool final) {
+  const std::size_t cut = final ? text.size() : SafeCut(text);
+  if (cut > 0) sink_.Put(text.substr(0, cut));
+  return cut;
+}
+
+}  // namespace aspclip
