@@ -1,16 +1,23 @@
-// memcopy: the baseline for aspconv. It reads standard input whole, copies it once in memory and
-// writes the copy, the same I/O as the converter with no conversion.
+// memcopy: the baseline for aspconv. It takes standard input as aspconv does, copies it once in
+// memory through a buffer of the engine's piece size and writes each piece: the same I/O as the
+// converter with no conversion.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "app/read_input.h"
+#include "convert/pieces.h"
 
 int main() {
   aspclip::InputBuffer input;
   if (!input.ReadAll(stdin)) return 1;
   const std::string_view page = input.view();
-  const auto copy = std::make_unique_for_overwrite<char[]>(page.size());
-  std::memcpy(copy.get(), page.data(), page.size());
-  return std::fwrite(copy.get(), 1, page.size(), stdout) == page.size() ? 0 : 1;
+  const auto piece = std::make_unique_for_overwrite<char[]>(aspclip::kPieceBytes);
+  for (std::size_t at = 0; at < page.size(); at += aspclip::kPieceBytes) {
+    const std::size_t size = std::min(aspclip::kPieceBytes, page.size() - at);
+    std::memcpy(piece.get(), page.data() + at, size);
+    if (std::fwrite(piece.get(), 1, size, stdout) != size) return 1;
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
