@@ -13,6 +13,7 @@
 
 #include "convert/pipeline.h"
 #include "convert/scan.h"
+#include "exit_codes.h"
 #include "read_input.h"
 #include "text_encoding.h"
 
@@ -27,7 +28,10 @@ constexpr std::string_view kUsage =
     "  --help  show this text\n";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-enum ExitCode { kSuccess = 0, kFailure = 1, kBadInput = 2 };
+using aspclip::kExitBadInput;
+using aspclip::kExitFailure;
+using aspclip::kExitSuccess;
+using aspclip::kExitUsage;
 
 int Fail(const std::string& message, int exitCode) {
   std::fprintf(stderr, "aspconv: %s\n", message.c_str());
@@ -56,21 +60,21 @@ class StdoutSink final : public aspclip::CodeSink {
 int Convert(bool raw) {
   aspclip::InputBuffer input;
   if (!input.ReadAll(stdin))
-    return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
+    return Fail(std::string("cannot read input: ") + std::strerror(errno), kExitFailure);
   const std::size_t skipped = input.view().starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   if (const std::size_t bad = aspclip::FindInvalidUtf8(input.view().substr(skipped));
       bad != aspclip::kNotFound) {
     return Fail(
         "input is not valid UTF-8 (bad byte at offset " + std::to_string(bad + skipped) + ")",
-        kBadInput);
+        kExitBadInput);
   }
   if (!raw && !input.NormalizeLineBreaks())
-    return Fail(std::string("cannot read input: ") + std::strerror(errno), kFailure);
+    return Fail(std::string("cannot read input: ") + std::strerror(errno), kExitFailure);
   StdoutSink out;
   aspclip::ConvertAspCode(input.view().substr(skipped), out);
   if (const int error = out.Finish(); error != 0)
-    return Fail(std::string("cannot write output: ") + std::strerror(error), kFailure);
-  return kSuccess;
+    return Fail(std::string("cannot write output: ") + std::strerror(error), kExitFailure);
+  return kExitSuccess;
 }
 
 }  // namespace
@@ -85,18 +89,18 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
       std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
-      return kSuccess;
+      return kExitSuccess;
     }
     if (arg != "--raw") {
       std::fprintf(stderr, "aspconv: unknown argument '%s'\n", argv[i]);
       std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
-      return kBadInput;
+      return kExitUsage;
     }
     raw = true;
   }
   try {
     return Convert(raw);
   } catch (const std::bad_alloc&) {
-    return Fail("not enough memory for this page", kFailure);
+    return Fail("not enough memory for this page", kExitFailure);
   }
 }

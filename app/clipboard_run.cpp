@@ -9,7 +9,7 @@ namespace {
 
 int Fail(Platform& platform, const std::string& operation, const std::string& reason) {
   platform.ShowFailure("Could not " + operation + ": " + reason);
-  return kExitPlatformFailure;
+  return kExitFailure;
 }
 
 // Reads, converts and prepares; nothing here touches what the clipboard holds.

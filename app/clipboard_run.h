@@ -1,6 +1,7 @@
 // The program's whole run: convert the page on the clipboard and put the code in its place.
 #pragma once
 
+#include "exit_codes.h"
 #include "platform.h"
 
 namespace aspclip {
@@ -8,8 +9,6 @@ namespace aspclip {
 inline constexpr const char* kApplicationTitle = "aspclip";
 inline constexpr const char* kNoTextMessage = "Please copy ASP code into clipboard.";
 inline constexpr const char* kConvertedMessage = "Code converted";
-
-enum ExitCode { kExitSuccess = 0, kExitPlatformFailure = 1, kExitNoDisplay = 2 };
 
 // Shows exactly one message and returns the program's exit code. The clipboard is emptied only
 // once the converted text is ready to be put on it.

@@ -2,12 +2,9 @@
 # aspconv as a filter: encoding, line breaks, arguments and exit codes.
 set -u
 ASPCONV=$1
+. "$(dirname "$0")/lib.sh"
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
-pass=0 fail=0
-check() { # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
-}
 hex() { od -An -tx1 | tr -d ' \n'; }
 W='OutputString = OutputString & '
 
@@ -49,5 +46,4 @@ if [ -z "${ASPCONV_SANITIZED:-}" ]; then
   check "out of memory: nothing on stdout" 0 "$(stat -c %s "$T/out")"
 fi
 
-echo "$pass passed, $fail failed"
-[ "$fail" -eq 0 ]
+finish_checks

@@ -122,7 +122,7 @@ TEST(ClipboardRun, EachFailingStepShowsOneMessageAndStops) {
     FakePlatform platform;
     platform.clipboard = "page";
     platform.failAt = c.failAt;
-    EXPECT_EQ(ConvertClipboard(platform), kExitPlatformFailure) << c.failAt;
+    EXPECT_EQ(ConvertClipboard(platform), kExitFailure) << c.failAt;
     EXPECT_EQ(platform.calls, c.calls) << c.failAt;
     EXPECT_EQ(platform.messages, Calls{c.message}) << c.failAt;
     EXPECT_EQ(platform.clipboard.has_value(), c.clipboardKept) << c.failAt;
@@ -133,7 +133,7 @@ TEST(ClipboardRun, RunningOutOfMemoryBeforeTheWriteKeepsThePage) {
   FakePlatform platform;
   platform.clipboard = "page";
   platform.throwOnPrepare = true;
-  EXPECT_EQ(ConvertClipboard(platform), kExitPlatformFailure);
+  EXPECT_EQ(ConvertClipboard(platform), kExitFailure);
   EXPECT_EQ(platform.clipboard, "page");
   EXPECT_EQ(platform.messages, Calls{"Could not convert the page: not enough memory"});
 }

@@ -6,14 +6,11 @@ set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 WIN=$(realpath "$1")
 STATE=$(realpath -m "$2")
+. "$HERE/../lib.sh"
 
-missing=""
-for tool in wine wineserver wineboot Xvfb python3; do command -v "$tool" >/dev/null || missing="$missing $tool"; done
+missing=$(missing_tools wine wineserver wineboot Xvfb python3)
 for exe in aspclip aspconv clipio; do [ -f "$WIN/$exe.exe" ] || missing="$missing $WIN/$exe.exe"; done
-if [ -n "$missing" ]; then
-  echo "missing:$missing"
-  [ "${CI:-}" = true ] && exit 1 || exit 77
-fi
+skip_if_missing "$missing"
 
 # Wine's background processes inherit standard output and error and would hold a capturing pipe
 # open forever, so every start of Wine sends them to a file.
@@ -21,14 +18,11 @@ mkdir -p "$STATE"
 export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 LOG=$STATE/wine.log
 T=$(mktemp -d)
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$T/display" 2>/dev/null &
-XPID=$!
-for _ in $(seq 100); do [ -s "$T/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$T/display")
+start_xvfb "$T"
 cleanup() {
   [ -n "${HOLD:-}" ] && kill "$HOLD" 2>/dev/null
   wineserver -k >>"$LOG" 2>&1
-  kill "$XPID" 2>/dev/null
+  kill "$XVFB_PID" 2>/dev/null
   rm -rf "$T"
 }
 trap cleanup EXIT
@@ -43,11 +37,6 @@ wineserver -p >>"$LOG" 2>&1
 wine "$WIN/clipio.exe" hold >>"$LOG" 2>&1 &
 HOLD=$!
 
-pass=0 fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then pass=$((pass + 1)); echo "ok   $1"
-  else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
-}
 clipio() { wine "$WIN/clipio.exe" "$@" 2>>"$LOG"; }
 sum() { md5sum <"$1" | cut -c1-32; }
 
@@ -80,6 +69,25 @@ check "worked example: box" "aspclip|Code converted" "$BOX"
 check "worked example: exit code" 0 "$RC"
 check "worked example: exact result" "$(sum "$T/example.vb")" "$(sum "$T/out")"
 echo "one test cycle (start to box closed): ${CYCLE_MS} ms"
+
+# An argument only tells about the program, in a box; the clipboard is left alone.
+clipio set "$T/example"
+while IFS='|' read -r arguments code box; do
+  rm -f "$T/box"
+  wine "$WIN/aspclip.exe" $arguments >>"$LOG" 2>&1 & pid=$!
+  clipio dismiss "$T/box" || echo "no message box" >"$T/box"
+  wait "$pid"; rc=$?
+  check "arguments '$arguments': exit code, box" "$code|$box" \
+    "$rc|$(head -2 "$T/box" | tr '\n' '|' | sed 's/[0-9][0-9.]*|$/N|/')"
+done <<'CASES'
+/?|0|aspclip|Usage: aspclip|
+-h|0|aspclip|Usage: aspclip|
+--help|0|aspclip|Usage: aspclip|
+--version|0|aspclip|aspclip N|
+--bogus|2|aspclip|aspclip: unrecognized argument '--bogus'|
+CASES
+clipio get "$T/out"
+check "arguments: clipboard untouched" "$(sum "$T/example")" "$(sum "$T/out")"
 
 cycle -
 check "empty clipboard: box" "aspclip|Please copy ASP code into clipboard." "$BOX"
@@ -156,5 +164,4 @@ for page in "$T"/vbs/*.asp; do
   check "VBScript runs the code of $name" "$(sum "$T/vbs/$name.expected")" "${got:-no output}"
 done
 
-echo "$pass passed, $fail failed"
-[ "$fail" = 0 ]
+finish_checks

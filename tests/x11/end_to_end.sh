@@ -7,37 +7,24 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 PROG=$(realpath "$1")
 ASPCONV=$(realpath "$2")
 NAME=$(basename "$PROG")
+. "$HERE/../lib.sh"
 
-missing=""
-for tool in Xvfb xclip xdotool dbus-run-session convert; do
-  command -v "$tool" >/dev/null || missing="$missing $tool"
-done
+missing=$(missing_tools Xvfb xclip xdotool dbus-run-session convert)
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null || missing="$missing python3-gi/Atspi"
-if [ -n "$missing" ]; then
-  echo "missing:$missing"
-  [ "${CI:-}" = true ] && exit 1 || exit 77
-fi
+skip_if_missing "$missing"
 
 if [ -z "${E2E_INNER:-}" ]; then  # outer: a display and a session bus of our own
   T=$(mktemp -d)
-  Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$T/display" 2>/dev/null &
-  XPID=$!
-  for _ in $(seq 100); do [ -s "$T/display" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$T/display")
+  start_xvfb "$T"
   E2E_INNER=1 dbus-run-session -- "$0" "$@" 2> >(grep -v -e 'fd limit' -e 'ctivat' -e SpiRegistry -e 'connection to' >&2)
   rc=$?
   pkill -x "$NAME" 2>/dev/null
-  kill "$XPID"; wait "$XPID" 2>/dev/null
+  kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null
   rm -rf "$T"
   exit $rc
 fi
 
 T=$(mktemp -d)
-pass=0 fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then pass=$((pass + 1)); echo "ok   $1"
-  else fail=$((fail + 1)); echo "FAIL $1: expected [$2] got [$3]"; fi
-}
 put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
 get() { timeout 10 xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
 alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
@@ -81,6 +68,22 @@ printf '<p>\n<%%= a %%>\n</p>\n' >"$T/lf"
 printf '\nOutputString = OutputString & "<p>" &  a  & "</p>"\n' >"$T/lf.vb"
 printf 'caf\xc3\xa9 <%%="\xf0\x9f\x98\x80"%%> na\xc3\xafve\r\n' >"$T/utf8"
 : >"$T/empty"
+
+# An argument only tells about the program: none reads, empties or serves the clipboard.
+put "$T/example"
+while IFS='|' read -r arguments code out err; do
+  "$PROG" $arguments >"$T/out" 2>"$T/err"; rc=$?
+  check "arguments '$arguments': exit code, output, error" "$code|$out|$err" \
+    "$rc|$(head -1 "$T/out" | sed 's/[0-9][0-9.]*$/N/')|$(tr '\n' '~' <"$T/err")"
+done <<'CASES'
+--help|0|Usage: aspclip|
+-h|0|Usage: aspclip|
+--version|0|aspclip N|
+--bogus|2||aspclip: unrecognized argument '--bogus'~Try 'aspclip --help'.~
+--help --version|2||aspclip: unrecognized argument '--version'~Try 'aspclip --help'.~
+CASES
+check "arguments: clipboard untouched, no server" "$(md5sum <"$T/example") none" \
+  "$(get | md5sum) $(servers | tail -1 | grep . || echo none)"
 
 expect_converted "worked example" "$T/example" "$T/example.vb"
 expect_converted "LF line breaks" "$T/lf" "$T/lf.vb"
@@ -189,5 +192,4 @@ check "no display: exit code, one line" "2 1" "$rc $(wc -l <"$T/err")"
 sleep 0.3
 check "no program process left" "" "$(servers)"
 rm -rf "$T"
-echo "$pass passed, $fail failed"
-[ "$fail" = 0 ]
+finish_checks

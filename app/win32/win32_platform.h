@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform.h"
+#include "app/platform.h"
 
 namespace aspclip {
 

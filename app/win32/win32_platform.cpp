@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "clipboard_run.h"
-#include "text_encoding.h"
+#include "app/clipboard_run.h"
+#include "app/text_encoding.h"
 
 namespace aspclip {
 namespace {

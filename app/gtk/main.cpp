@@ -7,7 +7,11 @@
 
 #include <cstdio>
 
-#include "clipboard_run.h"
+#include <string>
+#include <vector>
+
+#include "app/aspclip_arguments.h"
+#include "app/clipboard_run.h"
 #include "gtk_platform.h"
 
 namespace {
@@ -27,7 +31,7 @@ int AwaitVerdict(pid_t child, int pipeRead) {
   int status = 0;
   waitpid(child, &status, 0);
   if (told) return verdict.exitCode;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : aspclip::kExitPlatformFailure;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : aspclip::kExitFailure;
 }
 
 void Tell(int pipeWrite, Verdict verdict) {
@@ -44,15 +48,16 @@ void Detach() {
   if (null > STDERR_FILENO) close(null);
 }
 
-int RunChild(int argc, char** argv, int pipeWrite) {
+int RunChild(int pipeWrite) {
   g_set_application_name(kApplicationTitle);
   gdk_set_allowed_backends("x11");  // under Wayland, through XWayland
-  if (!gtk_init_check(&argc, &argv)) {
+  if (!gtk_init_check(nullptr, nullptr)) {
     std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
                  kApplicationTitle);
     Tell(pipeWrite, {aspclip::kExitNoDisplay, false});
     return aspclip::kExitNoDisplay;
   }
+  gtk_window_set_default_icon_name(kApplicationTitle);
   aspclip::GtkPlatform platform;
   const int exitCode = aspclip::ConvertClipboard(platform);
   const bool serving = exitCode == aspclip::kExitSuccess && platform.OwnsClipboard();
@@ -64,18 +69,36 @@ int RunChild(int argc, char** argv, int pipeWrite) {
   return exitCode;
 }
 
+// Answers an argument, before anything touches the display or the clipboard.
+int AnswerArguments(const aspclip::CommandLine& line) {
+  switch (line.request) {
+    case aspclip::Request::kHelp:
+      std::fputs(aspclip::UsageText().c_str(), stdout);
+      return aspclip::kExitSuccess;
+    case aspclip::Request::kVersion:
+      std::fputs(aspclip::VersionText().c_str(), stdout);
+      return aspclip::kExitSuccess;
+    default:
+      std::fputs(aspclip::UnknownArgumentText(line.unknown).c_str(), stderr);
+      return aspclip::kExitUsage;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const aspclip::CommandLine line =
+      aspclip::ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), false);
+  if (line.request != aspclip::Request::kConvert) return AnswerArguments(line);
   int verdictPipe[2];
   if (pipe(verdictPipe) != 0) {
     std::perror(kApplicationTitle);
-    return aspclip::kExitPlatformFailure;
+    return aspclip::kExitFailure;
   }
   const pid_t child = fork();
   if (child < 0) {
     std::perror(kApplicationTitle);
-    return aspclip::kExitPlatformFailure;
+    return aspclip::kExitFailure;
   }
   if (child > 0) {
     close(verdictPipe[1]);
@@ -84,7 +107,7 @@ int main(int argc, char** argv) {
   close(verdictPipe[0]);
   // Keep only standard I/O and the verdict pipe: descriptors inherited from the caller would
   // otherwise stay open in the server for as long as it runs.
-  if (dup2(verdictPipe[1], STDERR_FILENO + 1) < 0) return aspclip::kExitPlatformFailure;
+  if (dup2(verdictPipe[1], STDERR_FILENO + 1) < 0) return aspclip::kExitFailure;
   close_range(STDERR_FILENO + 2, ~0U, 0);
-  return RunChild(argc, argv, STDERR_FILENO + 1);
+  return RunChild(STDERR_FILENO + 1);
 }

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string_view>
 
-#include "clipboard_run.h"
+#include "app/clipboard_run.h"
+#include "app/text_encoding.h"
 #include "convert/scan.h"
-#include "text_encoding.h"
 
 namespace aspclip {
 namespace {

@@ -1,0 +1,37 @@
+#include "aspclip_arguments.h"
+
+namespace aspclip {
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments, bool windows) {
+  CommandLine line;
+  for (const std::string& argument : arguments) {
+    const bool help = argument == "--help" || argument == "-h" || (windows && argument == "/?");
+    if (line.request == Request::kConvert && help) {
+      line.request = Request::kHelp;
+    } else if (line.request == Request::kConvert && argument == "--version") {
+      line.request = Request::kVersion;
+    } else {
+      return {Request::kUnknownArgument, argument};
+    }
+  }
+  return line;
+}
+
+std::string UsageText() {
+  return "Usage: aspclip\n"
+         "Converts the ASP page on the clipboard into Visual Basic code that builds the page's\n"
+         "output in OutputString, and puts the code on the clipboard in its place.\n"
+         "\n"
+         "  -h, --help     show this help and exit\n"
+         "      --version  show the version and exit\n";
+}
+
+std::string VersionText() {
+  return "aspclip " ASPCLIP_VERSION "\n";
+}
+
+std::string UnknownArgumentText(const std::string& argument) {
+  return "aspclip: unrecognized argument '" + argument + "'\nTry 'aspclip --help'.\n";
+}
+
+}  // namespace aspclip

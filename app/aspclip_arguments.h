@@ -1,0 +1,25 @@
+// What aspclip makes of its command line. With no argument it converts; its options only tell about
+// the program, and nothing else is accepted, so that no argument ever touches the clipboard.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace aspclip {
+
+enum class Request { kConvert, kHelp, kVersion, kUnknownArgument };
+
+struct CommandLine {
+  Request request = Request::kConvert;
+  std::string unknown;  // the first argument not understood
+};
+
+// `arguments` leaves out the program's name. Windows programs also take "/?" for help.
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments, bool windows);
+
+std::string UsageText();
+std::string VersionText();
+// The error and a hint where help is.
+std::string UnknownArgumentText(const std::string& argument);
+
+}  // namespace aspclip

@@ -1,0 +1,39 @@
+#!/bin/bash
+# The packages in DIST as a user gets them: the .deb is clean under lintian, holds the programs,
+# the desktop entry, icons, metainfo, manual pages and copyright, and its aspconv converts the
+# worked example; the zip holds the Windows programs, the README and the LICENSE.
+# usage: package_test.sh DIST
+set -u
+DIST=$(realpath "$1")
+. "$(dirname "$0")/lib.sh"
+skip_if_missing "$(missing_tools lintian dpkg-deb appstreamcli mandoc python3)"
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+
+deb=$(ls "$DIST"/aspclip_*_amd64.deb)
+zip=$(ls "$DIST"/aspclip-*-windows-x86_64.zip)
+lintian "$deb" 2>&1 | grep -v 'root privileges' | tee "$T/lintian"
+check "deb: no errors or warnings from lintian" "" "$(grep -E '^(E|W):' "$T/lintian")"
+
+dpkg-deb -x "$deb" "$T/root"
+for file in usr/bin/aspclip usr/bin/aspconv usr/share/applications/org.aspclip.aspclip.desktop \
+  usr/share/metainfo/org.aspclip.aspclip.metainfo.xml usr/share/icons/hicolor/scalable/apps/aspclip.svg \
+  usr/share/icons/hicolor/48x48/apps/aspclip.png usr/share/icons/hicolor/256x256/apps/aspclip.png \
+  usr/share/man/man1/aspclip.1.gz usr/share/man/man1/aspconv.1.gz usr/share/doc/aspclip/copyright; do
+  check "deb holds $file" yes "$([ -f "$T/root/$file" ] && echo yes || echo no)"
+done
+check "deb: metainfo valid" 0 "$(appstreamcli validate --no-net "$T/root/usr/share/metainfo/"*.xml >/dev/null 2>&1; echo $?)"
+for page in aspclip aspconv; do
+  zcat "$T/root/usr/share/man/man1/$page.1.gz" >"$T/$page.1"
+  check "deb: $page(1) clean under mandoc" "" "$(mandoc -T lint "$T/$page.1" 2>&1)"
+done
+check "deb: programs stripped" "" "$(file "$T/root/usr/bin/"* | grep -v ', stripped')"
+
+printf '<html>\r\n<body>\r\n<%%Set c = Server.CreateObject("App.Counter")%%>\r\n<p class="x">Hello, <%%=name%%>!</p>\r\n</body>\r\n</html>' >"$T/example"
+printf '\r\nOutputString = OutputString & "<html>" & vbCrLf & "<body>"\r\nSet c = CreateObject("App.Counter")\r\nOutputString = OutputString & "<p class=""x"">Hello, " & name & "!</p>" & vbCrLf & "</body>" & vbCrLf & "</html>"\r\n' >"$T/example.vb"
+check "deb: its aspconv converts the worked example" "$(md5sum <"$T/example.vb")" \
+  "$("$T/root/usr/bin/aspconv" <"$T/example" | md5sum)"
+
+check "zip: its files" "LICENSE README.md aspclip.exe aspconv.exe" \
+  "$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")"
+finish_checks
