@@ -20,10 +20,11 @@
 #endif
 
 namespace aspclip {
-namespace {
 
 void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t size) {
 #if defined(__linux__)
+  constexpr std::size_t kHugePage = 2 << 20;
+  if (size < 2 * kHugePage) return;  // too small to hold a whole huge page
   const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
   const auto start = reinterpret_cast<std::uintptr_t>(block);
   const std::uintptr_t alignedStart = (start + pageSize - 1) & ~(pageSize - 1);
@@ -32,8 +33,6 @@ void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t 
   }
 #endif
 }
-
-}  // namespace
 
 InputBuffer::~InputBuffer() {
   Unmap();
@@ -49,22 +48,21 @@ void InputBuffer::Reserve(std::size_t capacity) {
   AdviseHugePages(data_, capacity_);
 }
 
-bool InputBuffer::Map([[maybe_unused]] int fd) {
+bool InputBuffer::Map([[maybe_unused]] int fd, [[maybe_unused]] std::size_t fileSize) {
 #if defined(__linux__)
-  struct stat info;
+  // Below this a mapping costs more to set up and take down than reading the file does.
+  constexpr std::size_t kSmallestMapped = 1 << 20;
+  if (fileSize < kSmallestMapped) return false;
   const off_t from = lseek(fd, 0, SEEK_CUR);
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || from < 0 || from >= info.st_size) {
-    return false;
-  }
-  const auto size = static_cast<std::size_t>(info.st_size);
-  void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  if (from < 0 || fileSize - static_cast<std::size_t>(from) < kSmallestMapped) return false;
+  void* mapping = mmap(nullptr, fileSize, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
   if (mapping == MAP_FAILED) return false;
   mapping_ = mapping;
-  mappingSize_ = size;
+  mappingSize_ = fileSize;
   mappedFd_ = fd;
   mappedFrom_ = from;
   data_ = static_cast<char*>(mapping) + from;
-  size_ = size - static_cast<std::size_t>(from);
+  size_ = fileSize - static_cast<std::size_t>(from);
   return true;
 #else
   return false;
@@ -98,10 +96,10 @@ bool InputBuffer::Read(int fd, std::size_t expected) {
 
 bool InputBuffer::ReadAll(std::FILE* in) {
   const int fd = fileno(in);
-  if (Map(fd)) return true;
   struct stat info;
   const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  return Read(fd, regular ? static_cast<std::size_t>(info.st_size) : 0);
+  const std::size_t fileSize = regular ? static_cast<std::size_t>(info.st_size) : 0;
+  return Map(fd, fileSize) || Read(fd, fileSize);
 }
 
 bool InputBuffer::NormalizeLineBreaks() {

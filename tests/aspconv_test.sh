@@ -1,7 +1,7 @@
 #!/bin/bash
-# aspconv as a filter: encoding, line breaks, arguments and exit codes.
+# aspconv on pipes, files and folders: encodings, line breaks, arguments and exit codes.
 set -u
-ASPCONV=$1
+ASPCONV=$(realpath "$1")
 . "$(dirname "$0")/lib.sh"
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
@@ -19,16 +19,81 @@ check "non-ASCII and emoji pass" "$(printf '\r\n%s"caf\xc3\xa9 \xf0\x9f\x98\x80"
 check "empty input" "" "$("$ASPCONV" </dev/null | hex)"
 
 printf '\xef\xbb\xbfab\xe9' | "$ASPCONV" >"$T/out" 2>"$T/err"
-check "invalid UTF-8: exit code" 2 $?
+check "invalid UTF-8: exit code" 1 $?
 check "invalid UTF-8: nothing on stdout" 0 "$(stat -c %s "$T/out")"
-check "invalid UTF-8: offset counts the byte order mark" "aspconv: input is not valid UTF-8 (bad byte at offset 5)" "$(cat "$T/err")"
+check "invalid UTF-8: offset counts the byte order mark, and a hint" \
+  "aspconv: input is not valid UTF-8 (bad byte at offset 5) (try --encoding windows-1252)" "$(cat "$T/err")"
 
-"$ASPCONV" --help >"$T/out"
-check "--help: exit code" 0 $?
-check "--help: usage" "usage: aspconv [--raw] < page.asp > page.vb" "$(head -1 "$T/out")"
-"$ASPCONV" --bogus </dev/null >"$T/out" 2>"$T/err"
-check "unknown argument: exit code" 2 $?
-check "unknown argument: message" "aspconv: unknown argument '--bogus'" "$(head -1 "$T/err")"
+# Usage errors exit 2 with a hint and convert nothing; --help and --version answer.
+while IFS=';' read -r arguments code out err; do
+  (cd "$T" && "$ASPCONV" $arguments </dev/null >"$T/out" 2>"$T/err"); rc=$?
+  check "arguments '$arguments'" "$code;$out;$err" \
+    "$rc;$(head -1 "$T/out" | sed 's/[0-9][0-9.]*$/N/');$(tr '\n' '~' <"$T/err")"
+done <<'CASES'
+--help;0;Usage: aspconv [OPTION]... [FILE|DIR]...;
+-h;0;Usage: aspconv [OPTION]... [FILE|DIR]...;
+--version;0;aspconv N;
+--bogus;2;;aspconv: unrecognized option '--bogus'~Try 'aspconv --help'.~
+-o;2;;aspconv: option '-o' needs a value~Try 'aspconv --help'.~
+--encoding no-such-encoding;2;;aspconv: unknown encoding 'no-such-encoding'~Try 'aspconv --help'.~
+a.asp b.asp;2;;aspconv: several inputs or a folder need an output folder: -o DIR~Try 'aspconv --help'.~
+CASES
+
+# The operand forms: standard input, "-", one file to standard output or to -o, several to -o DIR.
+printf 'a<%%= b %%>' >"$T/page.asp"
+code=$(printf '\r\n%s"a" &  b \r\n' "$W" | hex)
+check "no operand" "$code" "$("$ASPCONV" <"$T/page.asp" | hex)"
+check "operand -" "$code" "$("$ASPCONV" - <"$T/page.asp" | hex)"
+check "one file" "$code" "$("$ASPCONV" "$T/page.asp" | hex)"
+check "-- before a file" "$code" "$("$ASPCONV" -- "$T/page.asp" | hex)"
+"$ASPCONV" "$T/page.asp" -o "$T/page.vb"
+check "one file to -o" "$code" "$(hex <"$T/page.vb")"
+
+# A site: pages in any case of .asp and .inc are mirrored under -o, anything else is skipped, and
+# an output folder inside the site is never read.
+mkdir -p "$T/site/admin/deep" "$T/site/out"
+cp "$T/page.asp" "$T/site/index.asp"; cp "$T/page.asp" "$T/site/admin/Users.ASP"
+cp "$T/page.asp" "$T/site/admin/deep/menu.Inc"; echo skipped >"$T/site/notes.txt"
+cp "$T/page.asp" "$T/site/out/stale.asp"
+"$ASPCONV" -o "$T/site/out" "$T/site" "$T/page.asp" 2>"$T/err"; rc=$?
+check "site: exit code, summary" "0 converted 4 files, 0 failed" "$rc $(cat "$T/err")"
+check "site: the files written" "admin/Users.vb admin/deep/menu.vb index.vb page.vb stale.asp" \
+  "$(cd "$T/site/out" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"
+check "site: each holds its page's code" "$code" "$(hex <"$T/site/out/admin/deep/menu.vb")"
+
+# Failing files among good ones: each is named, the others are written, no half file is left.
+rm -r "$T/site/out"
+printf 'bad \xff' >"$T/site/admin/bad.asp"
+mkdir -p "$T/out2"; echo "not a folder" >"$T/out2/admin"
+"$ASPCONV" -o "$T/out2" "$T/site" 2>"$T/err"; rc=$?
+check "failures: exit code" 1 "$rc"
+check "failures: each named, then the summary" "$(printf '%s~' \
+  "aspconv: $T/out2/admin/Users.vb: cannot write output: Not a directory" \
+  "aspconv: $T/out2/admin/deep/menu.vb: cannot write output: Not a directory" \
+  "aspconv: $T/site/admin/bad.asp: input is not valid UTF-8 (bad byte at offset 4) (try --encoding windows-1252)" \
+  "converted 1 files, 3 failed")" "$(tr '\n' '~' <"$T/err")"
+check "failures: the good one written, nothing else" "out2 out2/admin out2/index.vb" \
+  "$(cd "$T" && find out2 | sort | tr '\n' ' ' | sed 's/ $//')"
+rm "$T/site/admin/bad.asp"
+
+# An output that is an input is refused.
+before=$(cat "$T/page.asp")
+"$ASPCONV" "$T/page.asp" -o "$T/page.asp" 2>"$T/err"; rc=$?
+check "output is the input: refused" "1 $before" "$rc $(cat "$T/page.asp")"
+
+# Windows-1252 with é and smart quotes, and UTF-16LE with a byte-order mark: the code comes back
+# in the page's encoding, byte for byte; a file keeps the byte-order mark.
+printf 'caf\xe9 \x93quoted\x94<%%= x %%>' >"$T/cp1252.asp"
+"$ASPCONV" --encoding windows-1252 "$T/cp1252.asp" -o "$T/cp1252.vb"
+check "windows-1252: round trip" "$(printf '\r\n%s"caf\xe9 \x93quoted\x94" &  x \r\n' "$W" | hex)" \
+  "$(hex <"$T/cp1252.vb")"
+printf '\xef\xbb\xbfx' >"$T/bom.asp"
+"$ASPCONV" "$T/bom.asp" -o "$T/bom.vb"
+check "byte order mark kept in a file" "$(printf '\xef\xbb\xbf\r\n%s"x"\r\n' "$W" | hex)" "$(hex <"$T/bom.vb")"
+printf '\xff\xfex\x00' >"$T/utf16.asp"
+"$ASPCONV" --encoding utf-16le "$T/utf16.asp" -o "$T/utf16.vb"
+check "utf-16le: round trip with its byte order mark" \
+  "$(printf '\xef\xbb\xbf\r\n%s"x"\r\n' "$W" | iconv -f utf-8 -t utf-16le | hex)" "$(hex <"$T/utf16.vb")"
 
 if [ -w /dev/full ]; then
   printf 'a' | "$ASPCONV" >/dev/full 2>"$T/err"

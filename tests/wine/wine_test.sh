@@ -147,6 +147,14 @@ check "clipboard held 3 s: error box" "aspclip|Could not read the clipboard: ano
 check "clipboard held 3 s: exit code" 1 "$RC"
 check "clipboard held 3 s: page kept" page "$(cat "$T/out")"
 
+# aspconv.exe takes its paths as UTF-16: a folder and a page with names beyond ASCII.
+mkdir -p "$T/sité"
+printf 'a<%%= b %%>' >"$T/sité/päge.asp"
+(cd "$T" && wine "$WIN/aspconv.exe" -o "code €" "sité" >>"$LOG" 2>&1); rc=$?
+check "non-ASCII paths: exit code, code written" \
+  "0 $(printf '\r\nOutputString = OutputString & "a" &  b \r\n' | md5sum | cut -c1-32)" \
+  "$rc $(sum "$T/code €/päge.vb" 2>/dev/null)"
+
 # The generated code runs: each page's output, worked out by hand, is what OutputString holds.
 mkdir -p "$T/vbs"
 python3 "$HERE/vbscript_pages.py" "$T/vbs"
