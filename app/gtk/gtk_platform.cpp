@@ -118,20 +118,46 @@ class LfSink final : public CodeSink {
   std::string& out_;
 };
 
-void RunDialog(GtkMessageType type, const std::string& message) {
-  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
-                                             message.c_str());
-  gtk_window_set_title(GTK_WINDOW(dialog), kApplicationTitle);
-  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-  gtk_dialog_run(GTK_DIALOG(dialog));
-  gtk_widget_destroy(dialog);
+}  // namespace
+
+GtkPlatform::GtkPlatform() : clipboard_(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {
+  const auto stop = [](gpointer self) -> gboolean {
+    auto* platform = static_cast<GtkPlatform*>(self);
+    platform->stopRequested_ = true;
+    if (platform->box_ != nullptr) {
+      gtk_dialog_response(GTK_DIALOG(platform->box_), GTK_RESPONSE_DELETE_EVENT);
+    }
+    if (platform->serveLoop_ != nullptr) g_main_loop_quit(platform->serveLoop_);
+    return G_SOURCE_CONTINUE;
+  };
+  for (int signal : {SIGTERM, SIGHUP, SIGINT})
+    signalSources_.push_back(g_unix_signal_add(signal, stop, this));
+}
+
+GtkPlatform::~GtkPlatform() {
+  for (const guint source : signalSources_)
+    g_source_remove(source);
+}
+
+void GtkPlatform::RunBox(GtkMessageType type, const std::string& message) {
+  if (stopRequested_) return;  // asked to end before the box could show
+  box_ = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
+                                message.c_str());
+  gtk_window_set_title(GTK_WINDOW(box_), kApplicationTitle);
+  gtk_window_set_position(GTK_WINDOW(box_), GTK_WIN_POS_CENTER);
+  g_signal_connect(box_, "map", G_CALLBACK(+[](GtkWidget* box, gpointer self) {
+                     auto* platform = static_cast<GtkPlatform*>(self);
+                     if (platform->boxShown_) {
+                       platform->boxShown_(gtk_widget_get_window(box));
+                     }
+                   }),
+                   this);
+  gtk_dialog_run(GTK_DIALOG(box_));
+  gtk_widget_destroy(box_);
+  box_ = nullptr;
   while (gtk_events_pending())
     gtk_main_iteration();  // let the box unmap before the run goes on
 }
-
-}  // namespace
-
-GtkPlatform::GtkPlatform() : clipboard_(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) {}
 
 Status GtkPlatform::AskForText(bool& holdsText) {
   // The owner's list of formats is asked for even when it would hand over text anyway: some owners
@@ -193,12 +219,11 @@ Status GtkPlatform::PrepareText(const std::function<void(CodeSink&)>& convert) {
   return Status::Ok();
 }
 
+// Taking the clipboard's ownership, the next step, replaces every format of the old owner at once.
+// An ownership set to none in between is what clipboard managers take for an emptied clipboard,
+// and some then lose the code that follows.
 Status GtkPlatform::EmptyClipboard() {
-  // Setting no owner at all: gtk_clipboard_clear would only drop an ownership of our own.
-  const gboolean emptied =
-      gdk_selection_owner_set_for_display(gtk_clipboard_get_display(clipboard_), nullptr,
-                                          GDK_SELECTION_CLIPBOARD, GDK_CURRENT_TIME, TRUE);
-  return emptied ? Status::Ok() : Status::Failed("the X server did not release the clipboard");
+  return Status::Ok();
 }
 
 Status GtkPlatform::PutPreparedText() {
@@ -217,26 +242,20 @@ Status GtkPlatform::PutPreparedText() {
 }
 
 Status GtkPlatform::ShowMessage(const std::string& message) {
-  RunDialog(GTK_MESSAGE_OTHER, message);
+  RunBox(GTK_MESSAGE_OTHER, message);
   return Status::Ok();
 }
 
 void GtkPlatform::ShowFailure(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kApplicationTitle, message.c_str());
-  RunDialog(GTK_MESSAGE_ERROR, message);
+  RunBox(GTK_MESSAGE_ERROR, message);
 }
 
 void GtkPlatform::ServeUntilReplaced() {
   gtk_clipboard_store(clipboard_);  // returns at once when no clipboard manager runs
-  if (!owner_) return;
+  if (!owner_ || stopRequested_) return;
   serveLoop_ = g_main_loop_new(nullptr, FALSE);
-  const auto quit = [](gpointer loop) {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
-    return G_SOURCE_REMOVE;
-  };
-  for (int signal : {SIGTERM, SIGHUP, SIGINT})
-    g_unix_signal_add(signal, quit, serveLoop_);
-  if (owner_) g_main_loop_run(serveLoop_);
+  g_main_loop_run(serveLoop_);
   g_main_loop_unref(serveLoop_);
   serveLoop_ = nullptr;
 }

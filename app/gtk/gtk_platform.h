@@ -3,7 +3,9 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/platform.h"
 
@@ -13,6 +15,7 @@ class GtkPlatform final : public Platform {
  public:
   // GTK must be initialised.
   GtkPlatform();
+  ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
 
@@ -24,14 +27,20 @@ class GtkPlatform final : public Platform {
   Status ShowMessage(const std::string& message) override;
   void ShowFailure(const std::string& message) override;
 
+  // Called with the window of each box as it shows.
+  void OnBoxShown(std::function<void(GdkWindow* window)> shown) { boxShown_ = std::move(shown); }
+
   // True while the text this program put is still the clipboard's, nobody having copied since.
   bool OwnsClipboard() const { return owner_; }
 
   // Offers the text to a clipboard manager, then serves it until another program copies or the
-  // process is asked to end.
+  // process is asked to end (SIGTERM, SIGHUP or SIGINT, heard from the start of the run: one that
+  // comes while the box shows closes it and ends the run after the hand-off).
   void ServeUntilReplaced();
 
  private:
+  void RunBox(GtkMessageType type, const std::string& message);
+
   static void OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self);
   static void OnClear(GtkClipboard*, gpointer self);
 
@@ -40,6 +49,10 @@ class GtkPlatform final : public Platform {
   bool owner_ = false;
   std::string prepared_;  // UTF-8 with the platform's LF line breaks
   GMainLoop* serveLoop_ = nullptr;
+  GtkWidget* box_ = nullptr;  // while one shows
+  bool stopRequested_ = false;
+  std::vector<guint> signalSources_;
+  std::function<void(GdkWindow* window)> boxShown_;
 };
 
 }  // namespace aspclip

@@ -6,13 +6,16 @@
 #include <unistd.h>
 
 #include <cstdio>
-
 #include <string>
 #include <vector>
 
 #include "app/aspclip_arguments.h"
 #include "app/clipboard_run.h"
 #include "gtk_platform.h"
+#include "run_lock.h"
+
+// Last: Xlib's macros (Status among them) would clash with the names above.
+#include <gdk/gdkx.h>
 
 namespace {
 
@@ -48,6 +51,17 @@ void Detach() {
   if (null > STDERR_FILENO) close(null);
 }
 
+// Brings the box of the run that is under way to the front (through _NET_ACTIVE_WINDOW where a
+// window manager runs); while that run converts, it has none yet, and shows it soon.
+void RaiseBox(unsigned long window) {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkWindow* box = window != 0 ? gdk_x11_window_foreign_new_for_display(display, window) : nullptr;
+  if (box == nullptr) return;
+  gdk_window_focus(box, gdk_x11_display_get_user_time(display));
+  g_object_unref(box);
+  gdk_display_flush(display);
+}
+
 int RunChild(int pipeWrite) {
   g_set_application_name(kApplicationTitle);
   gdk_set_allowed_backends("x11");  // under Wayland, through XWayland
@@ -58,8 +72,16 @@ int RunChild(int pipeWrite) {
     return aspclip::kExitNoDisplay;
   }
   gtk_window_set_default_icon_name(kApplicationTitle);
+  aspclip::RunLock lock(gdk_display_get_name(gdk_display_get_default()));
+  if (!lock.TryTake()) {
+    RaiseBox(lock.PublishedBox());
+    Tell(pipeWrite, {aspclip::kExitSuccess, false});
+    return aspclip::kExitSuccess;
+  }
   aspclip::GtkPlatform platform;
+  platform.OnBoxShown([&lock](GdkWindow* box) { lock.PublishBox(gdk_x11_window_get_xid(box)); });
   const int exitCode = aspclip::ConvertClipboard(platform);
+  lock.Release();  // the box is closed: a new start converts again
   const bool serving = exitCode == aspclip::kExitSuccess && platform.OwnsClipboard();
   Tell(pipeWrite, {static_cast<unsigned char>(exitCode), serving});
   if (serving) {

@@ -10,6 +10,7 @@
 //   clipio dismiss FILE   wait up to 10 s for a message box, write "caption\ntext" (UTF-8) to
 //                         FILE and press OK; exit 4 when none appeared
 //   clipio formats        print the clipboard's format numbers, one a line
+//   clipio boxes          print how many message boxes titled "aspclip" are open
 //   clipio holdopen MS    keep the clipboard open for MS milliseconds
 //   clipio hold           stay alive until killed (keeps Wine's clipboard holder running)
 #include <windows.h>
@@ -162,6 +163,13 @@ int wmain(int argc, wchar_t** argv) {
       printf("%u\n", format);
     }
     CloseClipboard();
+    return 0;
+  }
+  if (command == L"boxes") {
+    int boxes = 0;
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"aspclip")) != nullptr;)
+      ++boxes;
+    printf("%d\n", boxes);
     return 0;
   }
   if (command == L"holdopen" && argc == 3) {

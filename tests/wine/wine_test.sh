@@ -89,6 +89,16 @@ CASES
 clipio get "$T/out"
 check "arguments: clipboard untouched" "$(sum "$T/example")" "$(sum "$T/out")"
 
+# A second start while the box is up converts nothing; the box it finds stays the only one.
+clipio set "$T/example"
+wine "$WIN/aspclip.exe" >>"$LOG" 2>&1 & first=$!
+for _ in $(seq 100); do [ "$(clipio boxes | tr -d '\r')" = 1 ] && break; sleep 0.05; done
+wine "$WIN/aspclip.exe" >>"$LOG" 2>&1; rc=$?
+check "double start: second exits 0, one box" "0 1" "$rc $(clipio boxes | tr -d '\r')"
+clipio dismiss "$T/box"; wait "$first"
+clipio get "$T/out"
+check "double start: converted once" "$(sum "$T/example.vb")" "$(sum "$T/out")"
+
 cycle -
 check "empty clipboard: box" "aspclip|Please copy ASP code into clipboard." "$BOX"
 check "empty clipboard: exit code, still empty" "0 none" "$RC $([ -f "$T/out" ] && echo text || echo none)"

@@ -90,6 +90,23 @@ expect_converted "LF line breaks" "$T/lf" "$T/lf.vb"
 expect_converted "non-ASCII and emoji" "$T/utf8"
 expect_converted "empty text" "$T/empty" "$T/empty"
 
+# A second start while the box is up converts nothing and brings that box to the front; a start
+# after the box has closed converts again.
+put "$T/example"
+"$PROG" & first=$!
+w=$(timeout 20 xdotool search --sync --onlyvisible --name "^aspclip$" | head -1)
+xdotool windowminimize --sync "$w" 2>/dev/null
+"$PROG" 2>"$T/stderr"; rc=$?
+sleep 0.3
+check "double start: second exits 0, one box, raised" "0 1 $w" \
+  "$rc $(xdotool search --onlyvisible --name '^aspclip$' | wc -l) $(xdotool getwindowfocus 2>/dev/null)"
+xdotool windowfocus --sync "$w" key Return; wait $first
+check "double start: converted once" "$(expected "$T/example" | md5sum)" "$(get | md5sum)"
+get >"$T/once"
+run_prog
+check "start after the box closed: converts again" "Code converted $(expected "$T/once" | md5sum)" \
+  "$MSG $(get | md5sum)"
+
 # The user copies something else while the box is still up: that copy wins, no server stays.
 put "$T/example"
 "$PROG" & p=$!
@@ -167,6 +184,17 @@ for signal in TERM HUP; do
   kill -"$signal" "$server"
   gone_soon "$server" && check "SIG$signal: server ends" ok ok || check "SIG$signal: server ends" gone "$server alive"
 done
+
+# A signal while the box shows closes it, and the run still ends as after OK: the code was put
+# on the clipboard, and the foreground process reports success.
+put "$T/example"
+"$PROG" & first=$!
+timeout 20 xdotool search --sync --onlyvisible --name "^aspclip$" >/dev/null
+kill -TERM "$(pgrep -x -P "$first" "$NAME")"
+wait "$first"; rc=$?
+sleep 0.3
+check "SIGTERM during the box: box closed, success, no server" "0 0 none" \
+  "$rc $(xdotool search --onlyvisible --name '^aspclip$' | wc -l) $(servers | tail -1 | grep . || echo none)"
 
 # Too little memory for the page: the run says so, exits non-zero and the clipboard keeps the page.
 # The limit leaves room for GTK and the page's text but not for its code, which doubles each of
