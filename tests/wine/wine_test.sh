@@ -165,6 +165,13 @@ check "non-ASCII paths: exit code, code written" \
   "0 $(printf '\r\nOutputString = OutputString & "a" &  b \r\n' | md5sum | cut -c1-32)" \
   "$rc $(sum "$T/code €/päge.vb" 2>/dev/null)"
 
+# --encoding through the Windows converters: a Windows-1252 page comes back byte for byte.
+printf 'caf\xe9 \x93q\x94<%%= x %%>' >"$T/cp1252.asp"
+(cd "$T" && wine "$WIN/aspconv.exe" --encoding windows-1252 cp1252.asp -o cp1252.vb >>"$LOG" 2>&1)
+check "windows-1252 page: round trip" \
+  "$(printf '\r\nOutputString = OutputString & "caf\xe9 \x93q\x94" &  x \r\n' | md5sum | cut -c1-32)" \
+  "$(sum "$T/cp1252.vb" 2>/dev/null)"
+
 # The generated code runs: each page's output, worked out by hand, is what OutputString holds.
 mkdir -p "$T/vbs"
 python3 "$HERE/vbscript_pages.py" "$T/vbs"
