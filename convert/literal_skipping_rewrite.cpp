@@ -24,8 +24,13 @@ constexpr char kWriteInitial = FoldCase(kWriteStatement[0]);
 constexpr char kObjectInitial = FoldCase(kObjectCreation[0]);
 
 constexpr StopBytes<2> kInLiteral = {kQuote, '\r'};
-constexpr StopBytes<6> kInCode = {
-    kQuote, '\r', kWriteInitial, Upper(kWriteInitial), kObjectInitial, Upper(kObjectInitial)};
+// In code a word may begin too. Both words have the same second letter, which most letters that
+// begin neither have behind them.
+static_assert(FoldCase(kWriteStatement[1]) == FoldCase(kObjectCreation[1]));
+constexpr StopBytes<4> kInitials = {kWriteInitial, Upper(kWriteInitial), kObjectInitial,
+                                    Upper(kObjectInitial)};
+constexpr char kSecond = FoldCase(kWriteStatement[1]);
+constexpr StopBytes<2> kSeconds = {kSecond, Upper(kSecond)};
 
 // A word that ends on the space of a continuation is no word; at the text's very end the line
 // break continues nothing. Unless nothing follows, the text holds the continuation and more.
@@ -44,7 +49,8 @@ std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
     return at;
   };
   for (std::size_t i = 0;;) {
-    i = inLiteral_ ? FindFirstOf(text, i, kInLiteral) : FindFirstOf(text, i, kInCode);
+    i = inLiteral_ ? FindFirstOf(text, i, kInLiteral)
+                   : FindFirstOfOrPair(text, i, kInLiteral, kInitials, kSeconds);
     if (i == kNotFound) return stopAt(text.size());
     const char c = text[i];
     if (c == kQuote) {

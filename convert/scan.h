@@ -104,6 +104,31 @@ inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const St
   return kNotFound;
 }
 
+// The index of the first byte at or after `from` that is one of `stops`, or one of `initials` with
+// one of `seconds` right behind it. An initial at the very end counts: what follows it is not
+// known.
+template <std::size_t N, std::size_t M, std::size_t K>
+inline std::size_t FindFirstOfOrPair(std::string_view text, std::size_t from,
+                                     const StopBytes<N>& stops, const StopBytes<M>& initials,
+                                     const StopBytes<K>& seconds) {
+  std::size_t i = from;
+#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
+  for (; i + scan_detail::kVector + 1 <= text.size(); i += scan_detail::kVector) {
+    const char* at = text.data() + i;
+    const auto pairs = scan_detail::HitMask(at, initials) & scan_detail::HitMask(at + 1, seconds);
+    if (const auto mask = scan_detail::HitMask(at, stops) | pairs; mask != 0) {
+      return i + scan_detail::FirstHit(mask);
+    }
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    if (scan_detail::IsStop(text[i], stops)) return i;
+    const bool secondFollows = i + 1 == text.size() || scan_detail::IsStop(text[i + 1], seconds);
+    if (scan_detail::IsStop(text[i], initials) && secondFollows) return i;
+  }
+  return kNotFound;
+}
+
 inline std::size_t FindFirstOf(std::string_view text, std::size_t from, char stop) {
   return FindFirstOf(text, from, StopBytes<1>{stop});
 }
