@@ -11,6 +11,7 @@ NAME=$(basename "$PROG")
 
 missing=$(missing_tools Xvfb xclip xdotool dbus-run-session convert)
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null || missing="$missing python3-gi/Atspi"
+/usr/bin/python3 -c 'import Xlib' 2>/dev/null || missing="$missing python3-xlib"
 skip_if_missing "$missing"
 
 if [ -z "${E2E_INNER:-}" ]; then  # outer: a display and a session bus of our own
@@ -160,6 +161,18 @@ echo next | xclip -selection clipboard -i >/dev/null 2>&1
 import sys; line = 'abc <%=x%> d\u00e9f \U0001F600 \"ghi\" jkl mno pqr stu vwx yz\r\n'
 sys.stdout.buffer.write((line * (5 * 2**20 // len(line.encode()) + 1)).encode()[:5 * 2**20])" >"$T/big"
 expect_converted "5 MB page" "$T/big"
+
+# An owner that sends 6 MB at 1 MB/s never stalls: the 5 seconds run from its last piece.
+/usr/bin/python3 -c "
+import sys; line = 'abc <%=x%> d\u00e9f \U0001F600 \"ghi\" jkl mno pqr stu vwx yz\r\n'
+sys.stdout.buffer.write((line * (6 * 2**20 // len(line.encode()))).encode())" >"$T/slow"
+coproc SLOW { /usr/bin/python3 "$HERE/slow_owner.py" "$T/slow" 1000000; }
+slow=$SLOW_PID
+read -r _ <&"${SLOW[0]}"
+run_prog
+check "slow owner: converted" "Code converted $(expected "$T/slow" | md5sum)" "$MSG $(get | md5sum)"
+kill "$slow" 2>/dev/null  # it ends by itself once the code replaces its text
+wait "$slow" 2>/dev/null
 
 # A clipboard owner that never answers: after 5 seconds the run gives up, says why, exits non-zero
 # and changes nothing. The owner is a previous run's server: xclip, once resumed, would die of the
