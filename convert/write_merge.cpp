@@ -9,8 +9,10 @@ namespace {
 
 constexpr std::string_view kOperandJoin = " & ";
 constexpr std::string_view kOperandContinuation = " & _\r\n";
-// A line continuation counts as this many characters when a generated line is measured.
-constexpr std::size_t kContinuationMeasure = 3;
+// A line continuation counts as the placeholder that the measuring rule puts in its place, so
+// that a statement continued over several physical lines is measured as one line.
+constexpr std::string_view kContinuationPlaceholder = "@!@";
+constexpr std::size_t kContinuationMeasure = kContinuationPlaceholder.size();
 // The part of a continuation that stands before its line break.
 constexpr std::string_view kContinuationMark =
     kContinuation.substr(0, kContinuation.size() - kLineBreak.size());
