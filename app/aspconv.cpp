@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <new>
 #include <optional>
 #include <string>
@@ -307,6 +308,7 @@ std::optional<Failure> Convert(const Job& job, aspclip::Charset& charset, bool r
 // never read as input; false when the folder cannot be read.
 bool AddFolder(const fs::path& folder, const fs::path& outputFolder, std::vector<Job>& jobs,
                Failures& failures) {
+  const std::size_t before = jobs.size();
   std::error_code error;
   fs::recursive_directory_iterator entry(folder, error), end;
   for (; !error && entry != end; entry.increment(error)) {
@@ -319,6 +321,9 @@ bool AddFolder(const fs::path& folder, const fs::path& outputFolder, std::vector
           {entry->path(), outputFolder / relative.parent_path() / CodeName(relative.filename())});
     }
   }
+  // In the order of their names, whatever order the file system lists them in.
+  std::sort(jobs.begin() + static_cast<std::ptrdiff_t>(before), jobs.end(),
+            [](const Job& a, const Job& b) { return a.input < b.input; });
   if (!error) return true;
   failures.Add({folder, "cannot read folder: " + error.message()});
   return false;
@@ -367,6 +372,17 @@ std::optional<std::string> PlanJobs(const Options& options, std::vector<Job>& jo
         failures.Add({job.input, "the output " + Utf8(job.output) + " is an input"});
         job.output.clear();
       }
+    }
+  }
+  // Two pages whose names differ only in their extension's case, say, would race for one file.
+  std::map<fs::path, const Job*> firstFor;
+  for (Job& job : jobs) {
+    if (job.output.empty()) continue;
+    const auto [first, added] = firstFor.try_emplace(job.output, &job);
+    if (!added) {
+      failures.Add({job.input, "its code would go to " + Utf8(job.output) + ", as that of " +
+                                   Utf8(first->second->input) + " does"});
+      job.output.clear();
     }
   }
   std::erase_if(jobs, [](const Job& job) { return job.output.empty(); });

@@ -61,7 +61,8 @@ check "site: the files written" "admin/Users.vb admin/deep/menu.vb index.vb page
   "$(cd "$T/site/out" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"
 check "site: each holds its page's code" "$code" "$(hex <"$T/site/out/admin/deep/menu.vb")"
 
-# Failing files among good ones: each is named, the others are written, no half file is left.
+# Failing files among good ones: each is named, in the order of the pages' names, the others are
+# written, and no half file is left.
 rm -r "$T/site/out"
 printf 'bad \xff' >"$T/site/admin/bad.asp"
 mkdir -p "$T/out2"; echo "not a folder" >"$T/out2/admin"
@@ -69,12 +70,18 @@ mkdir -p "$T/out2"; echo "not a folder" >"$T/out2/admin"
 check "failures: exit code" 1 "$rc"
 check "failures: each named, then the summary" "$(printf '%s~' \
   "aspconv: $T/out2/admin/Users.vb: cannot write output: Not a directory" \
-  "aspconv: $T/out2/admin/deep/menu.vb: cannot write output: Not a directory" \
   "aspconv: $T/site/admin/bad.asp: input is not valid UTF-8 (bad byte at offset 4) (try --encoding windows-1252)" \
+  "aspconv: $T/out2/admin/deep/menu.vb: cannot write output: Not a directory" \
   "converted 1 files, 3 failed")" "$(tr '\n' '~' <"$T/err")"
 check "failures: the good one written, nothing else" "out2 out2/admin out2/index.vb" \
   "$(cd "$T" && find out2 | sort | tr '\n' ' ' | sed 's/ $//')"
 rm "$T/site/admin/bad.asp"
+
+# Two pages whose code would go to one file: the first by name is converted, the other refused.
+mkdir -p "$T/twins"; cp "$T/page.asp" "$T/twins/x.ASP"; cp "$T/page.asp" "$T/twins/x.asp"
+"$ASPCONV" -o "$T/twins/out" "$T/twins" 2>"$T/err"; rc=$?
+check "same output twice: refused" "1 aspconv: $T/twins/x.asp: its code would go to $T/twins/out/x.vb, as that of $T/twins/x.ASP does" \
+  "$rc $(head -1 "$T/err")"
 
 # An output that is an input is refused.
 before=$(cat "$T/page.asp")
