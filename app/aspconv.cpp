@@ -130,24 +130,32 @@ fs::path CodeName(fs::path name) {
   return name += kCodeExtension;
 }
 
-std::FILE* OpenToRead(const fs::path& path) {
+int OpenToRead(const fs::path& path) {
 #ifdef _WIN32
-  return _wfopen(path.c_str(), L"rb");
+  return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
 #else
-  return std::fopen(path.c_str(), "rb");
+  return open(path.c_str(), O_RDONLY | O_CLOEXEC);
 #endif
 }
 
 // A new file that nobody else can have opened: it did not exist.
-std::FILE* CreateNew(const fs::path& path) {
+int CreateNew(const fs::path& path) {
 #ifdef _WIN32
-  const int fd =
-      _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-  return fd < 0 ? nullptr : _fdopen(fd, "wb");
+  return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  return fd < 0 ? nullptr : fdopen(fd, "wb");
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 #endif
+}
+
+// Writes all of `bytes`; false with errno set when the system will not.
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const auto written = write(fd, bytes.data(), static_cast<unsigned>(bytes.size()));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
 }
 
 int ProcessId() {
@@ -164,29 +172,30 @@ int ProcessId() {
 class ReplacingFile {
  public:
   ~ReplacingFile() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (fd_ >= 0) close(fd_);
     std::error_code ignored;
     if (!temporary_.empty()) fs::remove(temporary_, ignored);
   }
 
-  std::FILE* Open(const fs::path& target) {
+  // The new file's descriptor, or -1 with errno set.
+  int Open(const fs::path& target) {
     target_ = target;
-    for (int attempt = 0; file_ == nullptr && attempt < 100; ++attempt) {
+    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
       std::string name = ".";  // appended piece by piece: GCC 12 warns wrongly about operator+
       name.append(Utf8(target.filename())).append(".").append(std::to_string(ProcessId()));
       name.append("-").append(std::to_string(attempt)).append(".tmp");
       temporary_ = target.parent_path() / PathOf(name);
-      file_ = CreateNew(temporary_);
-      if (file_ == nullptr && errno != EEXIST) break;
+      fd_ = CreateNew(temporary_);
+      if (fd_ < 0 && errno != EEXIST) break;
     }
-    if (file_ == nullptr) temporary_.clear();
-    return file_;
+    if (fd_ < 0) temporary_.clear();
+    return fd_;
   }
 
   // The errno of the failure, or 0.
   int Commit() {
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
     if (!closed) return errno;
     std::error_code error;
     fs::rename(temporary_, target_, error);
@@ -197,14 +206,14 @@ class ReplacingFile {
 
  private:
   fs::path target_, temporary_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
 };
 
 // Writes the code as it comes, in the output's encoding; after a failure the rest is dropped and
 // the failure kept.
 class FileSink final : public aspclip::CodeSink {
  public:
-  FileSink(std::FILE* file, aspclip::Charset& charset) : file_(file), charset_(charset) {}
+  FileSink(int fd, aspclip::Charset& charset) : fd_(fd), charset_(charset) {}
 
   void Put(std::string_view piece) override {
     if (!error_.empty()) return;
@@ -213,16 +222,14 @@ class FileSink final : public aspclip::CodeSink {
       if (!charset_.FromUtf8(piece, encoded_, error_)) return;
       piece = encoded_;
     }
-    if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
-      error_ = std::string("cannot write output: ") + std::strerror(errno);
-    }
+    if (!WriteAll(fd_, piece)) error_ = std::string("cannot write output: ") + std::strerror(errno);
   }
 
   // Why writing failed, or nothing.
   const std::string& error() const { return error_; }
 
  private:
-  std::FILE* file_;
+  int fd_;
   aspclip::Charset& charset_;
   std::string encoded_;
   std::string error_;
@@ -236,8 +243,7 @@ struct Page {
   bool hadByteOrderMark = false;
 };
 
-std::optional<std::string> ReadPage(std::FILE* in, aspclip::Charset& charset, bool raw,
-                                    Page& page) {
+std::optional<std::string> ReadPage(int in, aspclip::Charset& charset, bool raw, Page& page) {
   if (!page.bytes.ReadAll(in)) return std::string("cannot read input: ") + std::strerror(errno);
   std::string_view text = page.bytes.view();
   if (charset.IsUtf8()) {
@@ -277,30 +283,30 @@ void CreateFolderOf(const fs::path& file) {
 }
 
 std::optional<Failure> Convert(const Job& job, aspclip::Charset& charset, bool raw) {
-  std::FILE* in = job.input.empty() ? stdin : OpenToRead(job.input);
-  if (in == nullptr)
-    return Failure{job.input, std::string("cannot read input: ") + std::strerror(errno)};
+  constexpr int kStandardInput = 0, kStandardOutput = 1;
+  const int in = job.input.empty() ? kStandardInput : OpenToRead(job.input);
+  if (in < 0) return Failure{job.input, std::string("cannot read input: ") + std::strerror(errno)};
   Page page;
   const std::optional<std::string> unreadable = ReadPage(in, charset, raw, page);
-  if (in != stdin) std::fclose(in);
+  if (in != kStandardInput) close(in);
   if (unreadable) return Failure{job.input, *unreadable};
 
   ReplacingFile replacing;
-  std::FILE* out = stdout;
+  int out = kStandardOutput;
   if (!job.output.empty()) {
     CreateFolderOf(job.output);
     out = replacing.Open(job.output);
-    if (out == nullptr)
+    if (out < 0)
       return Failure{job.output, std::string("cannot write output: ") + std::strerror(errno)};
   }
   FileSink sink(out, charset);
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
-  if (page.hadByteOrderMark && out != stdout) sink.Put(kByteOrderMark);
+  if (page.hadByteOrderMark && out != kStandardOutput) sink.Put(kByteOrderMark);
   aspclip::ConvertAspCode(page.text, sink);
   if (!sink.error().empty()) return Failure{job.output, sink.error()};
-  const int error = out == stdout ? (std::fflush(stdout) == 0 ? 0 : errno) : replacing.Commit();
-  if (error != 0)
+  if (const int error = out == kStandardOutput ? 0 : replacing.Commit(); error != 0) {
     return Failure{job.output, std::string("cannot write output: ") + std::strerror(error)};
+  }
   return std::nullopt;
 }
 

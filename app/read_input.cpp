@@ -79,8 +79,9 @@ void InputBuffer::Unmap() {
 #endif
 }
 
-// Reads to the end, into a block of `expected` bytes and more as more comes.
-bool InputBuffer::Read(int fd, std::size_t expected) {
+// Reads to the end, into a block of `expected` bytes and more as more comes. A regular file ends
+// where a read gives less than it was asked for; a pipe ends only where a read gives nothing.
+bool InputBuffer::Read(int fd, std::size_t expected, bool regular) {
   constexpr std::size_t kChunk = 1 << 20;
   Reserve(size_ + expected + 1);  // + 1: the end shows at once
   for (;;) {
@@ -89,17 +90,16 @@ bool InputBuffer::Read(int fd, std::size_t expected) {
     const auto got = read(fd, data_ + size_, room);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
-    if (got == 0) return true;
     size_ += static_cast<std::size_t>(got);
+    if (got == 0 || (regular && static_cast<std::size_t>(got) < room)) return true;
   }
 }
 
-bool InputBuffer::ReadAll(std::FILE* in) {
-  const int fd = fileno(in);
+bool InputBuffer::ReadAll(int fd) {
   struct stat info;
   const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   const std::size_t fileSize = regular ? static_cast<std::size_t>(info.st_size) : 0;
-  return Map(fd, fileSize) || Read(fd, fileSize);
+  return Map(fd, fileSize) || Read(fd, fileSize, regular);
 }
 
 bool InputBuffer::NormalizeLineBreaks() {
@@ -111,7 +111,7 @@ bool InputBuffer::NormalizeLineBreaks() {
     const std::size_t size = size_;
     Unmap();
     Reserve(size + lone);
-    if (lseek(mappedFd_, mappedFrom_, SEEK_SET) < 0 || !Read(mappedFd_, size)) return false;
+    if (lseek(mappedFd_, mappedFrom_, SEEK_SET) < 0 || !Read(mappedFd_, size, true)) return false;
     lone = CountLoneLineBreaks(view());
   }
   Reserve(size_ + lone);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string_view>
 
 namespace aspclip {
@@ -21,9 +20,9 @@ class InputBuffer {
   InputBuffer(const InputBuffer&) = delete;
   InputBuffer& operator=(const InputBuffer&) = delete;
 
-  // Takes everything `in` holds from where it stands. False on a read error (errno says which);
-  // throws std::bad_alloc when memory runs out.
-  bool ReadAll(std::FILE* in);
+  // Takes everything the descriptor holds from where it stands. False on a read error (errno says
+  // which); throws std::bad_alloc when memory runs out.
+  bool ReadAll(int fd);
 
   // Turns each lone CR or LF into CR LF. False on a read error (errno says which).
   bool NormalizeLineBreaks();
@@ -33,7 +32,7 @@ class InputBuffer {
  private:
   bool Map(int fd, std::size_t fileSize);
   void Unmap();
-  bool Read(int fd, std::size_t expected);
+  bool Read(int fd, std::size_t expected, bool regular);
   void Reserve(std::size_t capacity);
 
   char* data_ = nullptr;

@@ -11,7 +11,7 @@
 
 int main() {
   aspclip::InputBuffer input;
-  if (!input.ReadAll(stdin)) return 1;
+  if (!input.ReadAll(fileno(stdin))) return 1;
   const std::string_view page = input.view();
   const auto piece = std::make_unique_for_overwrite<char[]>(aspclip::kPieceBytes);
   for (std::size_t at = 0; at < page.size(); at += aspclip::kPieceBytes) {
