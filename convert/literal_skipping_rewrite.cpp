@@ -41,6 +41,31 @@ bool EndsOnContinuation(std::string_view text, std::size_t wordEnd) {
 
 }  // namespace
 
+// Where the next word may begin, in the block of 16 bytes at `i`, or where the scan goes on after
+// the block's first line break or its end when none may. A literal is told apart from code by the
+// parity of the quotes before each byte, up to the first line break, which ends any literal.
+LiteralSkippingRewriter::BlockStep LiteralSkippingRewriter::NextInBlock(std::string_view text,
+                                                                        std::size_t i) {
+  const char* at = text.data() + i;
+  const std::uint32_t quotes = BlockMask(at, StopBytes<1>{kQuote});
+  const std::uint32_t lineBreaks =
+      BlockMask(at, StopBytes<1>{'\r'}) & BlockMask(at + 1, StopBytes<1>{'\n'});
+  const std::uint32_t words = BlockMask(at, kInitials) & BlockMask(at + 1, kSeconds);
+  const std::uint32_t beforeBreak = lineBreaks != 0 ? (lineBreaks & -lineBreaks) - 1 : kBlockAll;
+  const std::uint32_t parity = PrefixParity(quotes);
+  const std::uint32_t inLiteral = inLiteral_ ? ~parity & kBlockAll : parity;
+  if (const std::uint32_t inCode = words & ~inLiteral & beforeBreak; inCode != 0) {
+    inLiteral_ = false;
+    return {i + static_cast<std::size_t>(__builtin_ctz(inCode)), true};
+  }
+  if (lineBreaks != 0) {
+    inLiteral_ = false;  // the line break's LF is an ordinary byte
+    return {i + static_cast<std::size_t>(__builtin_ctz(lineBreaks)) + 1, false};
+  }
+  inLiteral_ ^= (parity >> (kBlockBytes - 1)) & 1;
+  return {i + kBlockBytes, false};
+}
+
 // Text that stays as it is goes on in one piece from `copied` up to each rewritten word.
 std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
   std::size_t copied = 0;
@@ -49,8 +74,14 @@ std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
     return at;
   };
   for (std::size_t i = 0;;) {
-    i = inLiteral_ ? FindFirstOf(text, i, kInLiteral)
-                   : FindFirstOfOrPair(text, i, kInLiteral, kInitials, kSeconds);
+    if (text.size() - i > kBlockBytes) {  // the block, and the byte behind it
+      const BlockStep step = NextInBlock(text, i);
+      i = step.next;
+      if (!step.word) continue;
+    } else {
+      i = inLiteral_ ? FindFirstOf(text, i, kInLiteral)
+                     : FindFirstOfOrPair(text, i, kInLiteral, kInitials, kSeconds);
+    }
     if (i == kNotFound) return stopAt(text.size());
     const char c = text[i];
     if (c == kQuote) {

@@ -21,6 +21,12 @@ class LiteralSkippingRewriter final : public Stage {
   std::size_t Take(std::string_view text, bool final) override;
 
  private:
+  struct BlockStep {
+    std::size_t next;  // where the scan goes on
+    bool word;         // a word may begin there
+  };
+  BlockStep NextInBlock(std::string_view text, std::size_t i);
+
   PieceWriter& out_;
   bool inLiteral_ = false;
 };

@@ -32,6 +32,10 @@ inline constexpr std::size_t kNotFound = std::string_view::npos;
 template <std::size_t N>
 using StopBytes = std::array<char, N>;
 
+// A block of bytes whose stops are found at once, as a bit mask.
+inline constexpr std::size_t kBlockBytes = 16;
+inline constexpr std::uint32_t kBlockAll = (1U << kBlockBytes) - 1;
+
 namespace scan_detail {
 
 #if defined(ASPCLIP_SSE2_SCAN)
@@ -102,6 +106,36 @@ inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const St
     if (scan_detail::IsStop(text[i], stops)) return i;
   }
   return kNotFound;
+}
+
+// The 16 bytes at `at`, one bit each (bit k for byte k): set where the byte is one of `stops`.
+template <std::size_t N>
+inline std::uint32_t BlockMask(const char* at, const StopBytes<N>& stops) {
+#if defined(ASPCLIP_SSE2_SCAN)
+  return scan_detail::HitMask(at, stops);
+#elif defined(ASPCLIP_NEON_SCAN)
+  // Four bits a byte, gathered to one: every fourth bit moved down next to the others.
+  std::uint64_t m = scan_detail::HitMask(at, stops) & 0x1111111111111111;
+  m = (m | m >> 3) & 0x0303030303030303;
+  m = (m | m >> 6) & 0x000F000F000F000F;
+  m = (m | m >> 12) & 0x000000FF000000FF;
+  m = (m | m >> 24) & 0xFFFF;
+  return static_cast<std::uint32_t>(m);
+#else
+  std::uint32_t mask = 0;
+  for (std::size_t k = 0; k < kBlockBytes; ++k)
+    mask |= static_cast<std::uint32_t>(scan_detail::IsStop(at[k], stops)) << k;
+  return mask;
+#endif
+}
+
+// Bit k: the parity of the bits 0 to k of `bits`.
+inline std::uint32_t PrefixParity(std::uint32_t bits) {
+  bits ^= bits << 1;
+  bits ^= bits << 2;
+  bits ^= bits << 4;
+  bits ^= bits << 8;
+  return bits & kBlockAll;
 }
 
 // The index of the first byte at or after `from` that is one of `stops`, or one of `initials` with
