@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -35,7 +36,7 @@ RunLock::~RunLock() {
 
 bool RunLock::TryTake() {
   if (fd_ < 0) return true;
-  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return false;
+  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
   // An earlier run's box is gone; a window left named would only go unraised.
   [[maybe_unused]] const int cleared = ftruncate(fd_, 0);
   return true;
