@@ -28,17 +28,17 @@ bool IsWriteLine(std::string_view head) {
 
 }  // namespace
 
-void WriteMerger::StartLine(std::string_view head) {
+bool WriteMerger::StartLine(std::string_view head) {
   writeLine_ = IsWriteLine(head);
   beforeLast_ = last_ = '\0';
   if (!writeLine_) {
     CloseRun();
-    return;
+    return false;
   }
   if (!runOpen_) {
     runOpen_ = true;
     measure_ = 0;
-    return;
+    return false;
   }
   if (measure_ > kLineLimit) {
     out_.Put(kOperandContinuation);
@@ -47,6 +47,7 @@ void WriteMerger::StartLine(std::string_view head) {
     out_.Put(kOperandJoin);
     measure_ += kOperandJoin.size();
   }
+  return true;
 }
 
 void WriteMerger::AddToLine(std::string_view text) {
@@ -77,9 +78,7 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
       if (text.size() - i < kLineHeadBytes && !final) return i;
       if (i == text.size() && !started_) return i;
       const std::string_view head = text.substr(i, kLineHeadBytes);
-      const bool operandOfRun = runOpen_ && IsWriteLine(head);
-      StartLine(head);
-      if (operandOfRun) {
+      if (StartLine(head)) {
         i += kWriteStatement.size();
         beforeLast_ = kWriteStatement[kWriteStatement.size() - 2], last_ = kWriteStatement.back();
       }

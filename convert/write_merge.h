@@ -18,7 +18,9 @@ class WriteMerger final : public Stage {
   std::size_t Take(std::string_view text, bool final) override;
 
  private:
-  void StartLine(std::string_view head);
+  // Opens a statement line; true when it is a write that joins the open run, whose statement word
+  // then goes.
+  bool StartLine(std::string_view head);
   void AddToLine(std::string_view text);
   void EndLine();
   void CloseRun();
