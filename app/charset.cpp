@@ -117,10 +117,6 @@ class SingleByteCharset final : public Charset {
  private:
   static constexpr int kByteValues = 256;
 
-  static std::size_t SequenceLength(char lead) {
-    const auto byte = static_cast<unsigned char>(lead);
-    return byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
-  }
   // A character's UTF-8, at most four bytes, as one number.
   static std::uint32_t Key(std::string_view utf8) {
     std::uint32_t key = 0;

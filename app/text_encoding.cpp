@@ -9,10 +9,6 @@
 namespace aspclip {
 namespace {
 
-bool IsContinuationByte(unsigned char b) {
-  return (b & 0xC0) == 0x80;
-}
-
 // The length of the valid multi-byte sequence at `i`, or 0 when it is invalid.
 std::size_t ValidSequenceLength(std::string_view bytes, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
@@ -30,7 +26,7 @@ std::size_t ValidSequenceLength(std::string_view bytes, std::size_t i) {
   }
   if (bytes.size() - i < length) return 0;
   for (std::size_t k = 1; k < length; ++k) {
-    if (!IsContinuationByte(byte(k))) return 0;
+    if (!IsContinuationByte(bytes[i + k])) return 0;
     codePoint = (codePoint << 6) | (byte(k) & 0x3F);
   }
   const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
@@ -160,7 +156,7 @@ std::string Wtf8FromUtf16(std::u16string_view units) {
 void AppendUtf16(std::string_view wtf8, std::u16string& out) {
   for (std::size_t i = 0; i < wtf8.size();) {
     const auto lead = static_cast<unsigned char>(wtf8[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::size_t length = SequenceLength(wtf8[i]);
     char32_t c = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k)
       c = (c << 6) | (static_cast<unsigned char>(wtf8[i + k]) & 0x3F);

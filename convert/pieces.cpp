@@ -3,21 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "scan.h"
+
 namespace aspclip {
 namespace {
 
 // Runs this short are written byte by byte rather than by a call to memset.
 constexpr std::size_t kShortRun = 8;
-
-bool IsContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// How many bytes a sequence takes, judged by its first byte.
-std::size_t SequenceLength(char lead) {
-  const auto byte = static_cast<unsigned char>(lead);
-  return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
-}
 
 // Where the text may be cut so that neither side holds part of a character or of a line break.
 std::size_t SafeCut(std::string_view text) {

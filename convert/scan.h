@@ -198,6 +198,17 @@ inline std::size_t RunEnd(std::string_view text, std::size_t from, char byte) {
   return i;
 }
 
+// A byte that continues a UTF-8 (or WTF-8) sequence: 10xxxxxx.
+inline bool IsContinuationByte(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// How many bytes a UTF-8 (or WTF-8) sequence takes, judged by its first byte.
+inline std::size_t SequenceLength(char lead) {
+  const auto byte = static_cast<unsigned char>(lead);
+  return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+}
+
 // The length of UTF-8 (or WTF-8) text in UTF-16 code units, as Visual Basic counts it: every byte
 // but a continuation byte (10xxxxxx) starts a character, and one of four bytes (1111xxxx) needs a
 // surrogate pair. Eight bytes at a time, each byte's top bits lined up with its bit 7.
