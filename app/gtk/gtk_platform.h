@@ -4,10 +4,12 @@
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/platform.h"
+#include "large_text_server.h"
 
 namespace aspclip {
 
@@ -47,7 +49,8 @@ class GtkPlatform final : public Platform {
   GtkClipboard* clipboard_;
   bool offersUtf8_ = false;
   bool owner_ = false;
-  std::string prepared_;  // UTF-8 with the platform's LF line breaks
+  std::string prepared_;                        // UTF-8 with the platform's LF line breaks
+  std::unique_ptr<LargeTextServer> largeText_;  // while this program owns the clipboard
   GMainLoop* serveLoop_ = nullptr;
   GtkWidget* box_ = nullptr;  // while one shows
   bool stopRequested_ = false;

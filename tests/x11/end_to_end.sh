@@ -162,6 +162,26 @@ import sys; line = 'abc <%=x%> d\u00e9f \U0001F600 \"ghi\" jkl mno pqr stu vwx y
 sys.stdout.buffer.write((line * (5 * 2**20 // len(line.encode()) + 1)).encode()[:5 * 2**20])" >"$T/big"
 expect_converted "5 MB page" "$T/big"
 
+# Readers killed 30 ms into a 20 MB result: the server keeps nothing of theirs, and a later
+# reader, which may get a dead one's window ID, still reads the whole code.
+/usr/bin/python3 -c "
+import sys; line = 'abc <%=x%> d\u00e9f \"ghi\" jkl mno pqr stu vwx yz\r\n'
+sys.stdout.buffer.write((line * (16 * 2**20 // len(line.encode()))).encode())" >"$T/large"
+expected "$T/large" >"$T/large.vb"
+put "$T/large"
+run_prog
+for _ in $(seq 20); do
+  xclip -selection clipboard -o >/dev/null 2>&1 & reader=$!
+  sleep 0.03; kill -9 "$reader" 2>/dev/null; wait "$reader" 2>/dev/null
+done
+check "aborted readers: a complete read is exact" "$(md5sum <"$T/large.vb")" "$(get | md5sum)"
+private_kb=$(awk '/^Anonymous:/ { print $2 }' "/proc/$SERVER/smaps_rollup")
+result_kb=$(($(wc -c <"$T/large.vb") / 1024))
+check "aborted readers: server memory below 3 times the result" yes \
+  "$([ "$private_kb" -lt $((3 * result_kb)) ] && echo yes || echo "$private_kb KB for $result_kb KB")"
+echo next | xclip -selection clipboard -i >/dev/null 2>&1
+rm -f "$T/large" "$T/large.vb"
+
 # An owner that sends 6 MB at 1 MB/s never stalls: the 5 seconds run from its last piece.
 /usr/bin/python3 -c "
 import sys; line = 'abc <%=x%> d\u00e9f \U0001F600 \"ghi\" jkl mno pqr stu vwx yz\r\n'

@@ -1,0 +1,180 @@
+#include "large_text_server.h"
+
+#include <X11/Xproto.h>
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "app/text_encoding.h"
+
+namespace aspclip {
+namespace {
+
+// Pieces no larger than GTK's own, so that one reader does not hold the connection for long.
+constexpr std::size_t kLargestPiece = 256 * 1024;
+constexpr std::size_t kBytesPerRequestUnit = 4;
+
+// The bytes of text that one ChangeProperty request can carry on this connection.
+std::size_t PieceBytes(Display* display) {
+  long units = XExtendedMaxRequestSize(display);
+  if (units == 0) units = XMaxRequestSize(display);
+  const std::size_t fits = static_cast<std::size_t>(units) * kBytesPerRequestUnit -
+                           static_cast<std::size_t>(sz_xChangePropertyReq);
+  return std::min(kLargestPiece, fits);
+}
+
+}  // namespace
+
+class LargeTextServer::Transfers {
+ public:
+  Transfers(GdkDisplay* display, const std::string& text)
+      : display_(display),
+        x_(GDK_DISPLAY_XDISPLAY(display)),
+        text_(text),
+        pieceBytes_(PieceBytes(x_)),
+        clipboard_(Intern("CLIPBOARD")),
+        incr_(Intern("INCR")),
+        utf8_(Intern("UTF8_STRING")),
+        plainUtf8_(Intern("text/plain;charset=utf-8")) {
+    gdk_window_add_filter(nullptr, OnEvent, this);
+  }
+  ~Transfers() { gdk_window_remove_filter(nullptr, OnEvent, this); }
+  Transfers(const Transfers&) = delete;
+  Transfers& operator=(const Transfers&) = delete;
+
+ private:
+  // One reader's transfer: what it asked for, where it reads it, and what it has not yet had.
+  struct Transfer {
+    Window requestor;
+    Atom property;
+    Atom target;
+    std::string_view rest;
+  };
+
+  Atom Intern(const char* name) { return gdk_x11_get_xatom_by_name_for_display(display_, name); }
+
+  static GdkFilterReturn OnEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {
+    auto* transfers = static_cast<Transfers*>(self);
+    const XEvent& event = *static_cast<XEvent*>(xevent);
+    switch (event.type) {
+      case SelectionRequest:
+        return transfers->Start(event.xselectionrequest);
+      case PropertyNotify:
+        return transfers->Continue(event.xproperty);
+      case DestroyNotify:
+        transfers->Forget(event.xdestroywindow.window);
+        return GDK_FILTER_CONTINUE;  // GDK forgets its own record of the window
+      default:
+        return GDK_FILTER_CONTINUE;
+    }
+  }
+
+  // The text in the form `target` asks for, when that form is UTF-8; nullptr for any other.
+  const std::string* TextFor(Atom target) {
+    if (target == utf8_) return &text_;
+    if (target != plainUtf8_) return nullptr;
+    // GTK gives text/plain with CR LF line breaks.
+    if (crlfText_.empty() && !text_.empty()) crlfText_ = WithCrLf(text_);
+    return &crlfText_;
+  }
+
+  // Hears when the reader's window changes a property or goes away. False when it is gone.
+  bool WatchRequestor(Window window) {
+    gdk_x11_display_error_trap_push(display_);
+    XWindowAttributes attributes;
+    const bool exists = XGetWindowAttributes(x_, window, &attributes) != 0;
+    if (exists) {
+      XSelectInput(x_, window,
+                   attributes.your_event_mask | PropertyChangeMask | StructureNotifyMask);
+    }
+    return gdk_x11_display_error_trap_pop(display_) == 0 && exists;
+  }
+
+  GdkFilterReturn Start(const XSelectionRequestEvent& request) {
+    if (request.selection != clipboard_) return GDK_FILTER_CONTINUE;
+    const std::string* text = nullptr;
+    try {
+      text = TextFor(request.target);
+    } catch (const std::bad_alloc&) {
+      return GDK_FILTER_CONTINUE;  // GTK serves it instead, as it would have
+    }
+    if (text == nullptr) {
+      // GTK answers the other forms and its own requests (TARGETS, MULTIPLE). Its transfer of a
+      // large text still must not reach a later reader with a dead one's window ID: once the
+      // window's end is heard, GDK forgets the window, and GTK's transfer no longer matches.
+      WatchRequestor(request.requestor);
+      return GDK_FILTER_CONTINUE;
+    }
+    if (text->size() <= pieceBytes_) return GDK_FILTER_CONTINUE;  // one piece: GTK's answer
+    // A requestor of the obsolete kind names no property: it reads the target's.
+    const Atom property = request.property != None ? request.property : request.target;
+    if (!WatchRequestor(request.requestor)) return GDK_FILTER_REMOVE;  // it is gone already
+    Forget(request.requestor, property);
+    transfers_.push_back({request.requestor, property, request.target, *text});
+
+    const long size = static_cast<long>(text->size());
+    gdk_x11_display_error_trap_push(display_);
+    XChangeProperty(x_, request.requestor, property, incr_, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&size), 1);
+    XSelectionEvent answer{};
+    answer.type = SelectionNotify;
+    answer.display = x_;
+    answer.requestor = request.requestor;
+    answer.selection = request.selection;
+    answer.target = request.target;
+    answer.property = property;
+    answer.time = request.time;
+    XSendEvent(x_, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&answer));
+    XFlush(x_);
+    gdk_x11_display_error_trap_pop_ignored(display_);
+    return GDK_FILTER_REMOVE;
+  }
+
+  // The reader took the last piece: it gets the next, or an empty one that ends the transfer.
+  GdkFilterReturn Continue(const XPropertyEvent& event) {
+    if (event.state != PropertyDelete) return GDK_FILTER_CONTINUE;
+    const auto transfer = std::find_if(transfers_.begin(), transfers_.end(), [&](const auto& t) {
+      return t.requestor == event.window && t.property == event.atom;
+    });
+    if (transfer == transfers_.end()) return GDK_FILTER_CONTINUE;
+    const std::string_view piece = transfer->rest.substr(0, pieceBytes_);
+    gdk_x11_display_error_trap_push(display_);
+    XChangeProperty(x_, transfer->requestor, transfer->property, transfer->target, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(piece.data()),
+                    static_cast<int>(piece.size()));
+    XFlush(x_);
+    gdk_x11_display_error_trap_pop_ignored(display_);
+    if (piece.empty()) {
+      transfers_.erase(transfer);
+    } else {
+      transfer->rest.remove_prefix(piece.size());
+    }
+    return GDK_FILTER_REMOVE;
+  }
+
+  void Forget(Window window, Atom property) {
+    std::erase_if(transfers_,
+                  [&](const auto& t) { return t.requestor == window && t.property == property; });
+  }
+  void Forget(Window window) {
+    std::erase_if(transfers_, [&](const auto& t) { return t.requestor == window; });
+  }
+
+  GdkDisplay* display_;
+  Display* x_;
+  const std::string& text_;
+  std::string crlfText_;
+  std::size_t pieceBytes_;
+  Atom clipboard_, incr_, utf8_, plainUtf8_;
+  std::vector<Transfer> transfers_;
+};
+
+LargeTextServer::LargeTextServer(GdkDisplay* display, const std::string& text)
+    : transfers_(std::make_unique<Transfers>(display, text)) {}
+
+LargeTextServer::~LargeTextServer() = default;
+
+}  // namespace aspclip
