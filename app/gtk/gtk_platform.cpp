@@ -17,6 +17,8 @@ namespace {
 
 // How long the clipboard's owner may go without sending anything before the run gives up on it.
 constexpr guint kOwnerAnswerMs = 5000;
+// How long a clipboard manager may take to copy the code before the run stops waiting for it.
+constexpr guint kHandOffMs = 2000;
 
 GdkAtom Utf8Target() {
   return gdk_atom_intern_static_string("UTF8_STRING");
@@ -286,8 +288,43 @@ void GtkPlatform::ShowFailure(const std::string& message) {
   RunBox(GTK_MESSAGE_ERROR, message);
 }
 
+// The clipboard manager's protocol (SAVE_TARGETS), asked and awaited here rather than through
+// gtk_clipboard_store, which waits up to 10 seconds whatever happens meanwhile.
+void GtkPlatform::HandOffToManager() {
+  GdkDisplay* display = gtk_clipboard_get_display(clipboard_);
+  if (!owner_ || !gdk_display_supports_clipboard_persistence(display)) return;
+  GtkWidget* requestor = gtk_invisible_new_for_screen(gdk_display_get_default_screen(display));
+  gtk_widget_realize(requestor);
+  handOffLoop_ = g_main_loop_new(nullptr, FALSE);
+  g_signal_connect(requestor, "selection-notify-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventSelection* event, gpointer loop) {
+                     if (event->selection == gdk_atom_intern_static_string("CLIPBOARD_MANAGER")) {
+                       g_main_loop_quit(static_cast<GMainLoop*>(loop));
+                     }
+                     return TRUE;
+                   }),
+                   handOffLoop_);
+  GSource* bound = g_timeout_source_new(kHandOffMs);
+  g_source_set_callback(
+      bound,
+      [](gpointer loop) {
+        g_main_loop_quit(static_cast<GMainLoop*>(loop));
+        return G_SOURCE_REMOVE;
+      },
+      handOffLoop_, nullptr);
+  g_source_attach(bound, nullptr);
+  gdk_display_store_clipboard(display, gtk_widget_get_window(requestor), GDK_CURRENT_TIME, nullptr,
+                              0);
+  g_main_loop_run(handOffLoop_);  // the manager's reads are served meanwhile
+  g_source_destroy(bound);
+  g_source_unref(bound);
+  gtk_widget_destroy(requestor);
+  g_main_loop_unref(handOffLoop_);
+  handOffLoop_ = nullptr;
+}
+
 void GtkPlatform::ServeUntilReplaced() {
-  gtk_clipboard_store(clipboard_);  // returns at once when no clipboard manager runs
+  HandOffToManager();
   if (!owner_ || stopRequested_) return;
   serveLoop_ = g_main_loop_new(nullptr, FALSE);
   g_main_loop_run(serveLoop_);
@@ -303,7 +340,9 @@ void GtkPlatform::OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer s
 void GtkPlatform::OnClear(GtkClipboard*, gpointer self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   platform->owner_ = false;
-  if (platform->serveLoop_ != nullptr) g_main_loop_quit(platform->serveLoop_);
+  for (GMainLoop* loop : {platform->handOffLoop_, platform->serveLoop_}) {
+    if (loop != nullptr) g_main_loop_quit(loop);
+  }
 }
 
 }  // namespace aspclip

@@ -37,11 +37,13 @@ class GtkPlatform final : public Platform {
 
   // Offers the text to a clipboard manager, then serves it until another program copies or the
   // process is asked to end (SIGTERM, SIGHUP or SIGINT, heard from the start of the run: one that
-  // comes while the box shows closes it and ends the run after the hand-off).
+  // comes while the box shows closes it, and one that comes during the hand-off lets it finish;
+  // the run then ends after the hand-off).
   void ServeUntilReplaced();
 
  private:
   void RunBox(GtkMessageType type, const std::string& message);
+  void HandOffToManager();
 
   static void OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self);
   static void OnClear(GtkClipboard*, gpointer self);
@@ -51,6 +53,7 @@ class GtkPlatform final : public Platform {
   bool owner_ = false;
   std::string prepared_;                        // UTF-8 with the platform's LF line breaks
   std::unique_ptr<LargeTextServer> largeText_;  // while this program owns the clipboard
+  GMainLoop* handOffLoop_ = nullptr;
   GMainLoop* serveLoop_ = nullptr;
   GtkWidget* box_ = nullptr;  // while one shows
   bool stopRequested_ = false;

@@ -9,7 +9,7 @@ ASPCONV=$(realpath "$2")
 NAME=$(basename "$PROG")
 . "$HERE/../lib.sh"
 
-missing=$(missing_tools Xvfb xclip xdotool dbus-run-session convert)
+missing=$(missing_tools Xvfb xclip xdotool dbus-run-session convert xfce4-clipman parcellite)
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null || missing="$missing python3-gi/Atspi"
 /usr/bin/python3 -c 'import Xlib' 2>/dev/null || missing="$missing python3-xlib"
 skip_if_missing "$missing"
@@ -217,6 +217,58 @@ for signal in TERM HUP; do
   kill -"$signal" "$server"
   gone_soon "$server" && check "SIG$signal: server ends" ok ok || check "SIG$signal: server ends" gone "$server alive"
 done
+
+# Clipboard managers: the code is still pasteable after the server has ended, and once something
+# else is copied, the manager's history has it. Each manager starts afresh with a home of its own:
+# with no panel to sit in, xfce4-clipman quits after about a minute. Both read a new clipboard text
+# as it comes (parcellite every half second), and parcellite writes its history as it grows.
+manager_history() {  # manager_history MANAGER: the file that holds its history once it has quit
+  case "$1" in
+    xfce4-clipman) echo "$T/home/.cache/xfce4/clipman/textsrc" ;;
+    parcellite) echo "$T/home/.local/share/parcellite/history" ;;
+  esac
+}
+start_manager() {  # start_manager MANAGER: sets MANAGER_PID
+  rm -rf "$T/home"; mkdir "$T/home"
+  HOME=$T/home "$1" >/dev/null 2>&1 & MANAGER_PID=$!
+  sleep 1.5
+}
+stop_manager() { kill "$MANAGER_PID"; wait "$MANAGER_PID" 2>/dev/null; }
+for manager in xfce4-clipman parcellite; do
+  for page in example big; do
+    start_manager "$manager"
+    put "$T/$page"; sleep 1.5  # the manager has read the page before the run takes it
+    run_prog
+    sleep 1  # the manager reads the code
+    kill -TERM "$SERVER"
+    gone_soon "$SERVER" && ended=yes || ended=no
+    sleep 1  # parcellite puts its copy back at its next look
+    check "$manager, $page: server ended by SIGTERM, code pasteable" \
+      "yes $(expected "$T/$page" | md5sum)" "$ended $(get | md5sum)"
+    echo next | xclip -selection clipboard -i >/dev/null 2>&1; sleep 1
+    stop_manager
+    check "$manager, $page: the code in the manager's history after another copy" yes \
+      "$(grep -q -a -F 'OutputString = OutputString & "' "$(manager_history "$manager")" && echo yes || echo no)"
+  done
+done
+# xfce4-clipman keeps the clipboard manager's selection but never says it has taken a copy: the
+# hand-off waits for it at most 2 seconds, and a copy by another program ends it at once.
+start_manager xfce4-clipman
+for ending in copy TERM; do
+  put "$T/example"
+  run_prog
+  start=$(date +%s%N)
+  case $ending in
+    copy) echo next | xclip -selection clipboard -i >/dev/null 2>&1 ;;
+    TERM) kill -TERM "$SERVER" ;;
+  esac
+  for _ in $(seq 100); do alive "$SERVER" || break; sleep 0.02; done
+  ms=$((($(date +%s%N) - start) / 1000000))
+  bound=$([ $ending = copy ] && echo 500 || echo 2500)
+  check "hand-off to xfce4-clipman: a $ending ends the server within $bound ms" yes \
+    "$([ "$ms" -lt "$bound" ] && echo yes || echo "no, $ms ms")"
+done
+stop_manager
 
 # A signal while the box shows closes it, and the run still ends as after OK: the code was put
 # on the clipboard, and the foreground process reports success.
