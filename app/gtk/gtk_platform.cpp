@@ -273,7 +273,7 @@ Status GtkPlatform::PutPreparedText() {
   gtk_target_table_free(targets, count);
   if (!owner_)
     return Status::Failed("the X server did not make this program the clipboard's owner");
-  largeText_ = std::make_unique<LargeTextServer>(gtk_clipboard_get_display(clipboard_), prepared_);
+  largeText_ = std::make_unique<LargeTextServer>(clipboard_, prepared_);
   gtk_clipboard_set_can_store(clipboard_, nullptr, 0);
   return Status::Ok();
 }

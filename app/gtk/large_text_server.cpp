@@ -2,13 +2,14 @@
 
 #include <X11/Xproto.h>
 #include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
+#include <map>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
-
-#include "app/text_encoding.h"
 
 namespace aspclip {
 namespace {
@@ -30,18 +31,22 @@ std::size_t PieceBytes(Display* display) {
 
 class LargeTextServer::Transfers {
  public:
-  Transfers(GdkDisplay* display, const std::string& text)
-      : display_(display),
-        x_(GDK_DISPLAY_XDISPLAY(display)),
+  Transfers(GtkClipboard* clipboard, const std::string& text)
+      : clipboard_(clipboard),
+        display_(gtk_clipboard_get_display(clipboard)),
+        x_(GDK_DISPLAY_XDISPLAY(display_)),
         text_(text),
         pieceBytes_(PieceBytes(x_)),
-        clipboard_(Intern("CLIPBOARD")),
+        selection_(Intern("CLIPBOARD")),
         incr_(Intern("INCR")),
-        utf8_(Intern("UTF8_STRING")),
-        plainUtf8_(Intern("text/plain;charset=utf-8")) {
+        utf8_(Intern("UTF8_STRING")) {
     gdk_window_add_filter(nullptr, OnEvent, this);
   }
-  ~Transfers() { gdk_window_remove_filter(nullptr, OnEvent, this); }
+  ~Transfers() {
+    gdk_window_remove_filter(nullptr, OnEvent, this);
+    for (const auto& [target, converted] : converted_)
+      gtk_selection_data_free(converted);
+  }
   Transfers(const Transfers&) = delete;
   Transfers& operator=(const Transfers&) = delete;
 
@@ -50,8 +55,14 @@ class LargeTextServer::Transfers {
   struct Transfer {
     Window requestor;
     Atom property;
-    Atom target;
+    Atom type;
     std::string_view rest;
+  };
+
+  // The text as one form of it goes to a reader: its type and its bytes.
+  struct Form {
+    Atom type;
+    std::string_view bytes;
   };
 
   Atom Intern(const char* name) { return gdk_x11_get_xatom_by_name_for_display(display_, name); }
@@ -61,7 +72,11 @@ class LargeTextServer::Transfers {
     const XEvent& event = *static_cast<XEvent*>(xevent);
     switch (event.type) {
       case SelectionRequest:
-        return transfers->Start(event.xselectionrequest);
+        try {
+          return transfers->Start(event.xselectionrequest);
+        } catch (const std::bad_alloc&) {
+          return GDK_FILTER_CONTINUE;  // GTK serves it instead, as it would have
+        }
       case PropertyNotify:
         return transfers->Continue(event.xproperty);
       case DestroyNotify:
@@ -72,13 +87,20 @@ class LargeTextServer::Transfers {
     }
   }
 
-  // The text in the form `target` asks for, when that form is UTF-8; nullptr for any other.
-  const std::string* TextFor(Atom target) {
-    if (target == utf8_) return &text_;
-    if (target != plainUtf8_) return nullptr;
-    // GTK gives text/plain with CR LF line breaks.
-    if (crlfText_.empty() && !text_.empty()) crlfText_ = WithCrLf(text_);
-    return &crlfText_;
+  // The text in the form `target` asks for; none for what is not a form of text. UTF8_STRING is
+  // the text as it is; the others, GTK's conversions, are asked of GTK once (it answers this
+  // program's own request at once, without the X server) and kept.
+  std::optional<Form> FormFor(Atom target) {
+    if (target == utf8_) return Form{utf8_, text_};
+    GdkAtom atom = gdk_x11_xatom_to_atom_for_display(display_, target);
+    if (!gtk_targets_include_text(&atom, 1)) return std::nullopt;
+    GtkSelectionData*& converted = converted_[target];
+    if (converted == nullptr) converted = gtk_clipboard_wait_for_contents(clipboard_, atom);
+    if (converted == nullptr || gtk_selection_data_get_length(converted) < 0) return std::nullopt;
+    const auto* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(converted));
+    return Form{
+        gdk_x11_atom_to_xatom_for_display(display_, gtk_selection_data_get_data_type(converted)),
+        {bytes, static_cast<std::size_t>(gtk_selection_data_get_length(converted))}};
   }
 
   // Hears when the reader's window changes a property or goes away. False when it is gone.
@@ -94,28 +116,17 @@ class LargeTextServer::Transfers {
   }
 
   GdkFilterReturn Start(const XSelectionRequestEvent& request) {
-    if (request.selection != clipboard_) return GDK_FILTER_CONTINUE;
-    const std::string* text = nullptr;
-    try {
-      text = TextFor(request.target);
-    } catch (const std::bad_alloc&) {
-      return GDK_FILTER_CONTINUE;  // GTK serves it instead, as it would have
-    }
-    if (text == nullptr) {
-      // GTK answers the other forms and its own requests (TARGETS, MULTIPLE). Its transfer of a
-      // large text still must not reach a later reader with a dead one's window ID: once the
-      // window's end is heard, GDK forgets the window, and GTK's transfer no longer matches.
-      WatchRequestor(request.requestor);
-      return GDK_FILTER_CONTINUE;
-    }
-    if (text->size() <= pieceBytes_) return GDK_FILTER_CONTINUE;  // one piece: GTK's answer
+    if (request.selection != selection_) return GDK_FILTER_CONTINUE;
+    // GTK answers what is no form of text (TARGETS, MULTIPLE) and what fits in one piece.
+    const std::optional<Form> form = FormFor(request.target);
+    if (!form || form->bytes.size() <= pieceBytes_) return GDK_FILTER_CONTINUE;
     // A requestor of the obsolete kind names no property: it reads the target's.
     const Atom property = request.property != None ? request.property : request.target;
     if (!WatchRequestor(request.requestor)) return GDK_FILTER_REMOVE;  // it is gone already
     Forget(request.requestor, property);
-    transfers_.push_back({request.requestor, property, request.target, *text});
+    transfers_.push_back({request.requestor, property, form->type, form->bytes});
 
-    const long size = static_cast<long>(text->size());
+    const long size = static_cast<long>(form->bytes.size());
     gdk_x11_display_error_trap_push(display_);
     XChangeProperty(x_, request.requestor, property, incr_, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&size), 1);
@@ -142,8 +153,8 @@ class LargeTextServer::Transfers {
     if (transfer == transfers_.end()) return GDK_FILTER_CONTINUE;
     const std::string_view piece = transfer->rest.substr(0, pieceBytes_);
     gdk_x11_display_error_trap_push(display_);
-    XChangeProperty(x_, transfer->requestor, transfer->property, transfer->target, 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(piece.data()),
+    XChangeProperty(x_, transfer->requestor, transfer->property, transfer->type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(piece.data()),
                     static_cast<int>(piece.size()));
     XFlush(x_);
     gdk_x11_display_error_trap_pop_ignored(display_);
@@ -163,17 +174,18 @@ class LargeTextServer::Transfers {
     std::erase_if(transfers_, [&](const auto& t) { return t.requestor == window; });
   }
 
+  GtkClipboard* clipboard_;
   GdkDisplay* display_;
   Display* x_;
   const std::string& text_;
-  std::string crlfText_;
   std::size_t pieceBytes_;
-  Atom clipboard_, incr_, utf8_, plainUtf8_;
+  Atom selection_, incr_, utf8_;
+  std::map<Atom, GtkSelectionData*> converted_;
   std::vector<Transfer> transfers_;
 };
 
-LargeTextServer::LargeTextServer(GdkDisplay* display, const std::string& text)
-    : transfers_(std::make_unique<Transfers>(display, text)) {}
+LargeTextServer::LargeTextServer(GtkClipboard* clipboard, const std::string& text)
+    : transfers_(std::make_unique<Transfers>(clipboard, text)) {}
 
 LargeTextServer::~LargeTextServer() = default;
 

@@ -4,7 +4,7 @@
 // that happens to get the dead one's window ID: that reader pastes wrong code.
 #pragma once
 
-#include <gdk/gdk.h>
+#include <gtk/gtk.h>
 
 #include <memory>
 #include <string>
@@ -13,9 +13,9 @@ namespace aspclip {
 
 class LargeTextServer {
  public:
-  // `text` is the clipboard's UTF-8 text with LF line breaks; it must outlive the server. The
-  // server answers requests for CLIPBOARD while it exists.
-  LargeTextServer(GdkDisplay* display, const std::string& text);
+  // `text` is the UTF-8 text that this program put on `clipboard`, with LF line breaks; it must
+  // outlive the server. The server answers requests for it while it exists.
+  LargeTextServer(GtkClipboard* clipboard, const std::string& text);
   ~LargeTextServer();
   LargeTextServer(const LargeTextServer&) = delete;
   LargeTextServer& operator=(const LargeTextServer&) = delete;

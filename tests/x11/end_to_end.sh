@@ -179,8 +179,16 @@ private_kb=$(awk '/^Anonymous:/ { print $2 }' "/proc/$SERVER/smaps_rollup")
 result_kb=$(($(wc -c <"$T/large.vb") / 1024))
 check "aborted readers: server memory below 3 times the result" yes \
   "$([ "$private_kb" -lt $((3 * result_kb)) ] && echo yes || echo "$private_kb KB for $result_kb KB")"
+# The same for the 8-bit STRING form, which GTK converts.
+get STRING >"$T/large.string"
+for _ in $(seq 20); do
+  xclip -selection clipboard -o -t STRING >/dev/null 2>&1 & reader=$!
+  sleep 0.03; kill -9 "$reader" 2>/dev/null; wait "$reader" 2>/dev/null
+done
+check "aborted readers: a complete read of STRING is exact" "$(md5sum <"$T/large.string")" \
+  "$(get STRING | md5sum)"
 echo next | xclip -selection clipboard -i >/dev/null 2>&1
-rm -f "$T/large" "$T/large.vb"
+rm -f "$T/large" "$T/large.vb" "$T/large.string"
 
 # An owner that sends 6 MB at 1 MB/s never stalls: the 5 seconds run from its last piece.
 /usr/bin/python3 -c "
