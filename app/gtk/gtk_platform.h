@@ -52,7 +52,7 @@ class GtkPlatform final : public Platform {
   bool offersUtf8_ = false;
   bool owner_ = false;
   std::string prepared_;                        // UTF-8 with the platform's LF line breaks
-  std::unique_ptr<LargeTextServer> largeText_;  // while this program owns the clipboard
+  std::unique_ptr<LargeTextServer> largeText_;  // from when the code is on the clipboard
   GMainLoop* handOffLoop_ = nullptr;
   GMainLoop* serveLoop_ = nullptr;
   GtkWidget* box_ = nullptr;  // while one shows

@@ -81,7 +81,7 @@ class LargeTextServer::Transfers {
         return transfers->Continue(event.xproperty);
       case DestroyNotify:
         transfers->Forget(event.xdestroywindow.window);
-        return GDK_FILTER_CONTINUE;  // GDK forgets its own record of the window
+        return GDK_FILTER_CONTINUE;  // GDK may hold a record of the window as well
       default:
         return GDK_FILTER_CONTINUE;
     }
@@ -95,7 +95,14 @@ class LargeTextServer::Transfers {
     GdkAtom atom = gdk_x11_xatom_to_atom_for_display(display_, target);
     if (!gtk_targets_include_text(&atom, 1)) return std::nullopt;
     GtkSelectionData*& converted = converted_[target];
-    if (converted == nullptr) converted = gtk_clipboard_wait_for_contents(clipboard_, atom);
+    if (converted == nullptr) {
+      // A request that crossed another program's copy would go to that program, in a main loop
+      // run inside this event's dispatch.
+      if (gdk_selection_owner_get_for_display(display_, GDK_SELECTION_CLIPBOARD) == nullptr) {
+        return std::nullopt;
+      }
+      converted = gtk_clipboard_wait_for_contents(clipboard_, atom);
+    }
     if (converted == nullptr || gtk_selection_data_get_length(converted) < 0) return std::nullopt;
     const auto* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(converted));
     return Form{
