@@ -44,8 +44,9 @@ class LargeTextServer::Transfers {
   }
   ~Transfers() {
     gdk_window_remove_filter(nullptr, OnEvent, this);
-    for (const auto& [target, converted] : converted_)
-      gtk_selection_data_free(converted);
+    for (const auto& [target, converted] : converted_) {
+      if (converted != nullptr) gtk_selection_data_free(converted);
+    }
   }
   Transfers(const Transfers&) = delete;
   Transfers& operator=(const Transfers&) = delete;
