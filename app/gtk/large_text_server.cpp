@@ -52,7 +52,7 @@ class LargeTextServer::Transfers {
   Transfers& operator=(const Transfers&) = delete;
 
  private:
-  // One reader's transfer: what it asked for, where it reads it, and what it has not yet had.
+  // One reader's transfer: where it reads, the type it gets, and what it has not yet had.
   struct Transfer {
     Window requestor;
     Atom property;
