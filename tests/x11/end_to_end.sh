@@ -29,7 +29,7 @@ T=$(mktemp -d)
 put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
 get() { timeout 10 xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
 alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
-gone_soon() { for _ in $(seq 40); do alive "$1" || return 0; sleep 0.05; done; return 1; }
+gone_soon() { for _ in $(seq "${2:-40}"); do alive "$1" || return 0; sleep 0.05; done; return 1; }  # PID [TRIES]
 servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
 # What aspclip should leave on the clipboard: the converted page with the platform's LF breaks.
 expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
@@ -168,12 +168,15 @@ expect_converted "5 MB page" "$T/big"
 import sys; line = 'abc <%=x%> d\u00e9f \"ghi\" jkl mno pqr stu vwx yz\r\n'
 sys.stdout.buffer.write((line * (16 * 2**20 // len(line.encode()))).encode())" >"$T/large"
 expected "$T/large" >"$T/large.vb"
+abort_readers() {  # abort_readers [TYPE]: 20 readers, each killed 30 ms in
+  for _ in $(seq 20); do
+    xclip -selection clipboard -o ${1:+-t "$1"} >/dev/null 2>&1 & reader=$!
+    sleep 0.03; kill -9 "$reader" 2>/dev/null; wait "$reader" 2>/dev/null
+  done
+}
 put "$T/large"
 run_prog
-for _ in $(seq 20); do
-  xclip -selection clipboard -o >/dev/null 2>&1 & reader=$!
-  sleep 0.03; kill -9 "$reader" 2>/dev/null; wait "$reader" 2>/dev/null
-done
+abort_readers
 check "aborted readers: a complete read is exact" "$(md5sum <"$T/large.vb")" "$(get | md5sum)"
 private_kb=$(awk '/^Anonymous:/ { print $2 }' "/proc/$SERVER/smaps_rollup")
 result_kb=$(($(wc -c <"$T/large.vb") / 1024))
@@ -181,10 +184,7 @@ check "aborted readers: server memory below 3 times the result" yes \
   "$([ "$private_kb" -lt $((3 * result_kb)) ] && echo yes || echo "$private_kb KB for $result_kb KB")"
 # The same for the 8-bit STRING form, which GTK converts.
 get STRING >"$T/large.string"
-for _ in $(seq 20); do
-  xclip -selection clipboard -o -t STRING >/dev/null 2>&1 & reader=$!
-  sleep 0.03; kill -9 "$reader" 2>/dev/null; wait "$reader" 2>/dev/null
-done
+abort_readers STRING
 check "aborted readers: a complete read of STRING is exact" "$(md5sum <"$T/large.string")" \
   "$(get STRING | md5sum)"
 echo next | xclip -selection clipboard -i >/dev/null 2>&1
@@ -282,7 +282,7 @@ for ending in copy TERM; do
     copy) echo next | xclip -selection clipboard -i >/dev/null 2>&1 ;;
     TERM) kill -TERM "$SERVER" ;;
   esac
-  for _ in $(seq 100); do alive "$SERVER" || break; sleep 0.02; done
+  gone_soon "$SERVER" 100
   ms=$((($(date +%s%N) - start) / 1000000))
   bound=$([ $ending = copy ] && echo 500 || echo 2500)
   check "hand-off to xfce4-clipman: a $ending ends the server within $bound ms" yes \
