@@ -323,13 +323,32 @@ void GtkPlatform::HandOffToManager() {
   handOffLoop_ = nullptr;
 }
 
+// A reader that is taking a large code when the run is asked to end gets the rest of it first: a
+// clipboard manager that keeps what it reads (rather than asking for a hand-off) then has it.
+// Bounded like the hand-off.
+void GtkPlatform::FinishTransfers() {
+  bool pastBound = false;
+  const guint bound = g_timeout_add(
+      kHandOffMs,
+      [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &pastBound);
+  while (owner_ && largeText_->Serving() && !pastBound)
+    g_main_context_iteration(nullptr, TRUE);
+  if (!pastBound) g_source_remove(bound);
+}
+
 void GtkPlatform::ServeUntilReplaced() {
   HandOffToManager();
-  if (!owner_ || stopRequested_) return;
-  serveLoop_ = g_main_loop_new(nullptr, FALSE);
-  g_main_loop_run(serveLoop_);
-  g_main_loop_unref(serveLoop_);
-  serveLoop_ = nullptr;
+  if (owner_ && !stopRequested_) {
+    serveLoop_ = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(serveLoop_);
+    g_main_loop_unref(serveLoop_);
+    serveLoop_ = nullptr;
+  }
+  if (stopRequested_) FinishTransfers();
 }
 
 void GtkPlatform::OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self) {

@@ -38,12 +38,13 @@ class GtkPlatform final : public Platform {
   // Offers the text to a clipboard manager, then serves it until another program copies or the
   // process is asked to end (SIGTERM, SIGHUP or SIGINT, heard from the start of the run: one that
   // comes while the box shows closes it, and one that comes during the hand-off lets it finish;
-  // the run then ends after the hand-off).
+  // the run then ends after the hand-off, and after the transfers of readers under way).
   void ServeUntilReplaced();
 
  private:
   void RunBox(GtkMessageType type, const std::string& message);
   void HandOffToManager();
+  void FinishTransfers();
 
   static void OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self);
   static void OnClear(GtkClipboard*, gpointer self);

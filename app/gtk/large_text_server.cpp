@@ -51,6 +51,8 @@ class LargeTextServer::Transfers {
   Transfers(const Transfers&) = delete;
   Transfers& operator=(const Transfers&) = delete;
 
+  bool empty() const { return transfers_.empty(); }
+
  private:
   // One reader's transfer: where it reads, the type it gets, and what it has not yet had.
   struct Transfer {
@@ -196,5 +198,9 @@ LargeTextServer::LargeTextServer(GtkClipboard* clipboard, const std::string& tex
     : transfers_(std::make_unique<Transfers>(clipboard, text)) {}
 
 LargeTextServer::~LargeTextServer() = default;
+
+bool LargeTextServer::Serving() const {
+  return !transfers_->empty();
+}
 
 }  // namespace aspclip

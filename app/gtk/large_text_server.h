@@ -20,6 +20,9 @@ class LargeTextServer {
   LargeTextServer(const LargeTextServer&) = delete;
   LargeTextServer& operator=(const LargeTextServer&) = delete;
 
+  // True while a reader has not yet had all of its text.
+  bool Serving() const;
+
  private:
   class Transfers;  // Xlib's names stay out of this header: its macros clash with the program's
   std::unique_ptr<Transfers> transfers_;
