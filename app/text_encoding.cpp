@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "convert/scan.h"
 
@@ -32,20 +31,6 @@ std::size_t ValidSequenceLength(std::string_view bytes, std::size_t i) {
   const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
   if (codePoint < minimum || codePoint > 0x10FFFF || surrogate) return 0;
   return length;
-}
-
-// How many of the bytes at `at` (eight of them) come before the first one beyond ASCII.
-constexpr std::size_t kAsciiWord = 8;
-std::size_t AsciiBytesAt(const char* at) {
-  std::uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  const std::uint64_t high = word & 0x8080808080808080;
-  if (high == 0) return kAsciiWord;
-  if constexpr (std::endian::native == std::endian::little) {
-    return static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
-  } else {
-    return static_cast<std::size_t>(__builtin_clzll(high)) / 8;
-  }
 }
 
 bool IsHighSurrogate(char32_t c) {
@@ -78,8 +63,11 @@ void AppendCodePoint(char32_t codePoint, std::string& out) {
 
 std::size_t FindInvalidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
-    if (bytes.size() - i >= kAsciiWord) {
-      if (const std::size_t ascii = AsciiBytesAt(bytes.data() + i); ascii > 0) {
+    if (bytes.size() - i >= kBlockBytes) {
+      const std::uint32_t beyond = BeyondAsciiMask(bytes.data() + i);
+      const std::size_t ascii =
+          beyond != 0 ? static_cast<std::size_t>(std::countr_zero(beyond)) : kBlockBytes;
+      if (ascii > 0) {
         i += ascii;
         continue;
       }

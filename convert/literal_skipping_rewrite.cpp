@@ -1,5 +1,8 @@
 #include "literal_skipping_rewrite.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "scan.h"
 #include "text_ops.h"
 #include "vb_syntax.h"
@@ -17,20 +20,20 @@ struct Rewrite {
 constexpr Rewrite kWriteRewrite = {CaseInsensitiveWord(kWriteStatement), kOutputAppend};
 constexpr Rewrite kObjectRewrite = {CaseInsensitiveWord(kObjectCreation), kPlainObjectCreation};
 
+// A word is searched by its dot and the letter behind it, which code holds far more rarely than
+// a word's first letters.
+constexpr char kDot = '.';
+constexpr std::size_t kWriteDot = kWriteStatement.find(kDot);
+constexpr std::size_t kObjectDot = kObjectCreation.find(kDot);
+constexpr char kWriteFollower = FoldCase(kWriteStatement[kWriteDot + 1]);
+constexpr char kObjectFollower = FoldCase(kObjectCreation[kObjectDot + 1]);
+static_assert(kWriteFollower != kObjectFollower, "the letter behind the dot tells the words apart");
 constexpr char Upper(char c) {
   return static_cast<char>(c - ('a' - 'A'));
 }
-constexpr char kWriteInitial = FoldCase(kWriteStatement[0]);
-constexpr char kObjectInitial = FoldCase(kObjectCreation[0]);
-
-constexpr StopBytes<2> kInLiteral = {kQuote, '\r'};
-// In code a word may begin too. Both words have the same second letter, which most letters that
-// begin neither have behind them.
-static_assert(FoldCase(kWriteStatement[1]) == FoldCase(kObjectCreation[1]));
-constexpr StopBytes<4> kInitials = {kWriteInitial, Upper(kWriteInitial), kObjectInitial,
-                                    Upper(kObjectInitial)};
-constexpr char kSecond = FoldCase(kWriteStatement[1]);
-constexpr StopBytes<2> kSeconds = {kSecond, Upper(kSecond)};
+constexpr StopBytes<1> kDots = {kDot};
+constexpr StopBytes<4> kFollowers = {kWriteFollower, Upper(kWriteFollower), kObjectFollower,
+                                     Upper(kObjectFollower)};
 
 // A word that ends on the space of a continuation is no word; at the text's very end the line
 // break continues nothing. Unless nothing follows, the text holds the continuation and more.
@@ -39,73 +42,64 @@ bool EndsOnContinuation(std::string_view text, std::size_t wordEnd) {
   return ContinuationAt(text, space) && space + kContinuation.size() < text.size();
 }
 
-}  // namespace
-
-// Where the next word may begin, in the block of 16 bytes at `i`, or where the scan goes on after
-// the block's first line break or its end when none may. A literal is told apart from code by the
-// parity of the quotes before each byte, up to the first line break, which ends any literal.
-LiteralSkippingRewriter::BlockStep LiteralSkippingRewriter::NextInBlock(std::string_view text,
-                                                                        std::size_t i) {
-  const char* at = text.data() + i;
-  const std::uint32_t quotes = BlockMask(at, StopBytes<1>{kQuote});
-  const std::uint32_t lineBreaks =
-      BlockMask(at, StopBytes<1>{'\r'}) & BlockMask(at + 1, StopBytes<1>{'\n'});
-  const std::uint32_t words = BlockMask(at, kInitials) & BlockMask(at + 1, kSeconds);
-  const std::uint32_t beforeBreak = lineBreaks != 0 ? (lineBreaks & -lineBreaks) - 1 : kBlockAll;
-  const std::uint32_t parity = PrefixParity(quotes);
-  const std::uint32_t inLiteral = inLiteral_ ? ~parity & kBlockAll : parity;
-  if (const std::uint32_t inCode = words & ~inLiteral & beforeBreak; inCode != 0) {
-    inLiteral_ = false;
-    return {i + static_cast<std::size_t>(__builtin_ctz(inCode)), true};
-  }
-  if (lineBreaks != 0) {
-    inLiteral_ = false;  // the line break's LF is an ordinary byte
-    return {i + static_cast<std::size_t>(__builtin_ctz(lineBreaks)) + 1, false};
-  }
-  inLiteral_ ^= (parity >> (kBlockBytes - 1)) & 1;
-  return {i + kBlockBytes, false};
+// Where the word whose dot is at `dot` would begin, and which word it would be; none when the
+// text before the dot is too short to hold the word.
+struct Candidate {
+  std::size_t start;
+  const Rewrite* rewrite;
+};
+std::optional<Candidate> CandidateAt(std::string_view text, std::size_t dot) {
+  const bool write = FoldCase(text[dot + 1]) == kWriteFollower;
+  const std::size_t offset = write ? kWriteDot : kObjectDot;
+  if (dot < offset) return std::nullopt;
+  return Candidate{dot - offset, write ? &kWriteRewrite : &kObjectRewrite};
 }
 
-// Text that stays as it is goes on in one piece from `copied` up to each rewritten word.
-std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
-  std::size_t copied = 0;
-  const auto stopAt = [&](std::size_t at) {
-    out_.Put(text.substr(copied, at - copied));
-    return at;
-  };
-  for (std::size_t i = 0;;) {
-    if (text.size() - i > kBlockBytes) {  // the block, and the byte behind it
-      const BlockStep step = NextInBlock(text, i);
-      i = step.next;
-      if (!step.word) continue;
-    } else {
-      i = inLiteral_ ? FindFirstOf(text, i, kInLiteral)
-                     : FindFirstOfOrPair(text, i, kInLiteral, kInitials, kSeconds);
+}  // namespace
+
+// Whether `at` lies inside a literal, given whether `known`, before it, does. The last line break
+// before `at` ends any literal, and every quote behind it toggles: an escaped quote is two in a
+// row, which leaves the literal open. A CR is a line break when an LF stands behind it.
+bool LiteralSkippingRewriter::LiteralAt(std::string_view text, std::size_t known,
+                                        std::size_t at) const {
+  bool literal = inLiteral_;
+  std::size_t lineStart = known;
+  for (std::size_t end = at - known; end > 0;) {
+    const std::size_t cr = FindLastOf(text.substr(known), end, '\r');
+    if (cr == kNotFound) break;
+    if (LineBreakAt(text, known + cr)) {
+      literal = false;
+      lineStart = known + cr + 1;
+      break;
     }
-    if (i == kNotFound) return stopAt(text.size());
-    const char c = text[i];
-    if (c == kQuote) {
-      // Every quote toggles: an escaped quote is two in a row, which leaves the literal open.
-      const std::size_t runEnd = RunEnd(text, i, kQuote);
-      inLiteral_ ^= (runEnd - i) % 2 == 1;
-      i = runEnd;
-    } else if (c == '\r') {
-      if (i + 1 == text.size() && !final) return stopAt(i);  // its LF may come with the next piece
-      if (LineBreakAt(text, i)) inLiteral_ = false;
-      ++i;
-    } else {
-      const Rewrite& rewrite = FoldCase(c) == kWriteInitial ? kWriteRewrite : kObjectRewrite;
-      if (text.size() - i < rewrite.find.size() + kContinuation.size() && !final) return stopAt(i);
-      if (rewrite.find.MatchesAt(text, i) && !EndsOnContinuation(text, i + rewrite.find.size())) {
-        stopAt(i);
-        out_.Put(rewrite.with);
-        i += rewrite.find.size();
-        copied = i;
-      } else {
-        ++i;
-      }
-    }
+    end = cr;
   }
+  return literal != (CountOf(text.substr(lineStart, at - lineStart), kQuote) % 2 == 1);
+}
+
+// Text that stays as it is goes on in one piece from `copied` up to each rewritten word. The
+// literal state is worked out only where a word stands, and where the text taken ends.
+std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
+  // A word that begins before `end` has behind it all the text that judging it needs.
+  const std::size_t end = final ? text.size() : text.size() - std::min(text.size(), kLookAhead);
+  std::size_t copied = 0, known = 0;  // inLiteral_ holds at `known`
+  for (std::size_t dot = 0; (dot = FindPair(text, dot, kDots, kFollowers)) != kNotFound; ++dot) {
+    const std::optional<Candidate> word = CandidateAt(text, dot);
+    if (!word || word->start < known || word->start >= end) continue;
+    const Rewrite& rewrite = *word->rewrite;
+    const std::size_t wordEnd = word->start + rewrite.find.size();
+    if (!rewrite.find.MatchesAt(text, word->start) || EndsOnContinuation(text, wordEnd)) continue;
+    inLiteral_ = LiteralAt(text, known, word->start);
+    known = word->start;
+    if (inLiteral_) continue;
+    out_.Put(text.substr(copied, word->start - copied));
+    out_.Put(rewrite.with);
+    copied = known = wordEnd;  // the word holds no quote or line break: the text behind it is code
+  }
+  const std::size_t taken = std::max(end, copied);  // a word rewritten may reach past `end`
+  inLiteral_ = LiteralAt(text, known, taken);
+  out_.Put(text.substr(copied, taken - copied));
+  return taken;
 }
 
 }  // namespace aspclip

@@ -21,14 +21,10 @@ class LiteralSkippingRewriter final : public Stage {
   std::size_t Take(std::string_view text, bool final) override;
 
  private:
-  struct BlockStep {
-    std::size_t next;  // where the scan goes on
-    bool word;         // a word may begin there
-  };
-  BlockStep NextInBlock(std::string_view text, std::size_t i);
+  bool LiteralAt(std::string_view text, std::size_t known, std::size_t at) const;
 
   PieceWriter& out_;
-  bool inLiteral_ = false;
+  bool inLiteral_ = false;  // at the start of the text not yet taken
 };
 
 }  // namespace aspclip

@@ -16,19 +16,6 @@ constexpr std::size_t kFirstLineStart = 1;
 
 constexpr StopBytes<2> kSpecial = {kQuote, '\r'};
 
-// The measure of the generated line so far, counted only as far as the limit needs.
-class LineMeasure {
- public:
-  void Start(std::size_t units) { units_ = units; }
-  void Add(std::size_t units) { units_ += units; }
-  void AddText(std::string_view text) { units_ += Utf16LengthUpTo(text, Room()); }
-  bool PastLimit() const { return units_ > kLineLimit; }
-
- private:
-  std::size_t Room() const { return PastLimit() ? 0 : kLineLimit + 1 - units_; }
-  std::size_t units_ = 0;
-};
-
 }  // namespace
 
 std::string_view MarkupContent(std::string_view markup) {
@@ -44,8 +31,7 @@ std::string_view MarkupContent(std::string_view markup) {
 // Markup that stays as it is goes on in one piece from `copied` up to each doubled quote and line
 // break.
 void MarkupToLiteral(std::string_view content, PieceWriter& out) {
-  LineMeasure line;
-  line.Start(kFirstLineStart);
+  std::size_t line = kFirstLineStart;  // the generated line's measure
   out.Put(kQuote);
   std::size_t copied = 0;
   const auto copyTo = [&](std::size_t end) {
@@ -53,27 +39,26 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
     copied = end;
   };
   for (std::size_t i = 0;;) {
-    const std::size_t special = FindFirstOf(content, i, kSpecial);
-    line.AddText(content.substr(i, special - i));
+    const std::size_t special = FindFirstOfMeasuring(content, i, kSpecial, line);
     if (special == kNotFound) break;
     if (content[special] == kQuote) {
       const std::size_t quotes = RunEnd(content, special, kQuote) - special;
       copyTo(special + quotes);
       out.PutRepeated(kQuote, quotes);
-      line.Add(2 * quotes);
+      line += 2 * quotes;
       i = copied;
     } else if (LineBreakAt(content, special)) {
       copyTo(special);
-      if (line.PastLimit()) {
+      if (line > kLineLimit) {
         out.Put(kLiteralContinuation);
-        line.Start(kContinuedLineStart);
+        line = kContinuedLineStart;
       } else {
         out.Put(kJoin);
-        line.Add(kJoin.size());
+        line += kJoin.size();
       }
       i = copied = special + kLineBreak.size();
     } else {
-      line.Add(1);  // a lone CR is an ordinary character
+      ++line;  // a lone CR is an ordinary character
       i = special + 1;
     }
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -129,38 +130,52 @@ inline std::uint32_t BlockMask(const char* at, const StopBytes<N>& stops) {
 #endif
 }
 
-// Bit k: the parity of the bits 0 to k of `bits`.
-inline std::uint32_t PrefixParity(std::uint32_t bits) {
-  bits ^= bits << 1;
-  bits ^= bits << 2;
-  bits ^= bits << 4;
-  bits ^= bits << 8;
-  return bits & kBlockAll;
+// The 16 bytes at `at`, one bit each: set where the byte is beyond ASCII (its top bit set).
+inline std::uint32_t BeyondAsciiMask(const char* at) {
+#if defined(ASPCLIP_SSE2_SCAN)
+  return static_cast<std::uint32_t>(
+      _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))));
+#else
+  std::uint32_t mask = 0;
+  for (std::size_t k = 0; k < kBlockBytes; ++k)
+    mask |= static_cast<std::uint32_t>(static_cast<unsigned char>(at[k]) >> 7) << k;
+  return mask;
+#endif
 }
 
-// The index of the first byte at or after `from` that is one of `stops`, or one of `initials` with
-// one of `seconds` right behind it. An initial at the very end counts: what follows it is not
-// known.
-template <std::size_t N, std::size_t M, std::size_t K>
-inline std::size_t FindFirstOfOrPair(std::string_view text, std::size_t from,
-                                     const StopBytes<N>& stops, const StopBytes<M>& initials,
-                                     const StopBytes<K>& seconds) {
+// The bits below bit `count`.
+inline std::uint32_t LowBits(std::size_t count) {
+  return count >= kBlockBytes ? kBlockAll : (std::uint32_t{1} << count) - 1;
+}
+
+// The index of the first byte at or after `from` that is one of `firsts` with one of `seconds`
+// right behind it.
+template <std::size_t M, std::size_t K>
+inline std::size_t FindPair(std::string_view text, std::size_t from, const StopBytes<M>& firsts,
+                            const StopBytes<K>& seconds) {
   std::size_t i = from;
 #if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
   for (; i + scan_detail::kVector + 1 <= text.size(); i += scan_detail::kVector) {
     const char* at = text.data() + i;
-    const auto pairs = scan_detail::HitMask(at, initials) & scan_detail::HitMask(at + 1, seconds);
-    if (const auto mask = scan_detail::HitMask(at, stops) | pairs; mask != 0) {
-      return i + scan_detail::FirstHit(mask);
-    }
+    const auto pairs = scan_detail::HitMask(at, firsts) & scan_detail::HitMask(at + 1, seconds);
+    if (pairs != 0) return i + scan_detail::FirstHit(pairs);
   }
 #endif
-  for (; i < text.size(); ++i) {
-    if (scan_detail::IsStop(text[i], stops)) return i;
-    const bool secondFollows = i + 1 == text.size() || scan_detail::IsStop(text[i + 1], seconds);
-    if (scan_detail::IsStop(text[i], initials) && secondFollows) return i;
+  for (; i + 1 < text.size(); ++i) {
+    if (scan_detail::IsStop(text[i], firsts) && scan_detail::IsStop(text[i + 1], seconds)) return i;
   }
   return kNotFound;
+}
+
+// How many of the bytes of `text` are `byte`.
+inline std::size_t CountOf(std::string_view text, char byte) {
+  std::size_t count = 0, i = 0;
+  for (; text.size() - i >= kBlockBytes; i += kBlockBytes)
+    count +=
+        static_cast<std::size_t>(std::popcount(BlockMask(text.data() + i, StopBytes<1>{byte})));
+  for (; i < text.size(); ++i)
+    count += text[i] == byte;
+  return count;
 }
 
 inline std::size_t FindFirstOf(std::string_view text, std::size_t from, char stop) {
@@ -238,12 +253,23 @@ inline std::size_t Utf16Length(std::string_view text) {
   return units;
 }
 
-// Utf16Length, or any figure of at least `cap` when the text is longer: a generated line is only
-// ever compared with the limit, so a long line need not be counted to its end.
-inline std::size_t Utf16LengthUpTo(std::string_view text, std::size_t cap) {
-  // Any four bytes in a row hold the first byte of a character.
-  constexpr std::size_t kLongestSequence = 4;
-  return Utf16Length(text.substr(0, cap * kLongestSequence));
+// FindFirstOf, adding to `units` the Utf16Length of the bytes it passes over: text beyond ASCII is
+// rare enough in a page that a block holding some is measured on its own.
+template <std::size_t N>
+inline std::size_t FindFirstOfMeasuring(std::string_view text, std::size_t from,
+                                        const StopBytes<N>& stops, std::size_t& units) {
+  std::size_t i = from;
+  for (; text.size() - i >= kBlockBytes; i += kBlockBytes) {
+    const char* at = text.data() + i;
+    const std::uint32_t hits = BlockMask(at, stops);
+    const std::size_t passed =
+        hits != 0 ? static_cast<std::size_t>(__builtin_ctz(hits)) : kBlockBytes;
+    units += (BeyondAsciiMask(at) & LowBits(passed)) != 0 ? Utf16Length({at, passed}) : passed;
+    if (hits != 0) return i + passed;
+  }
+  const std::size_t stop = FindFirstOf(text, i, stops);
+  units += Utf16Length(text.substr(i, stop - i));
+  return stop;
 }
 
 }  // inline namespace

@@ -50,12 +50,10 @@ bool WriteMerger::StartLine(std::string_view head) {
   return true;
 }
 
-void WriteMerger::AddToLine(std::string_view text) {
+void WriteMerger::AddToLine(std::string_view text, std::size_t units) {
   if (text.empty()) return;
   out_.Put(text);
-  if (writeLine_ && measure_ <= kLineLimit) {
-    measure_ += Utf16LengthUpTo(text, kLineLimit + 1 - measure_);
-  }
+  if (writeLine_) measure_ += units;
   beforeLast_ = text.size() > 1 ? text[text.size() - 2] : last_;
   last_ = text.back();
 }
@@ -84,9 +82,10 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
       }
       atLineStart_ = false;
     }
-    const std::size_t cr = FindFirstOf(text, i, '\r');
+    std::size_t units = 0;
+    const std::size_t cr = FindFirstOfMeasuring(text, i, StopBytes<1>{'\r'}, units);
     if (cr == kNotFound || (cr + 1 == text.size() && !final)) {
-      AddToLine(text.substr(i, cr - i));
+      AddToLine(text.substr(i, cr - i), units);
       if (cr != kNotFound) return cr;  // its LF may come with the next piece
       if (final) {
         EndLine();
@@ -94,9 +93,9 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
       }
       return text.size();
     }
-    AddToLine(text.substr(i, cr - i));
+    AddToLine(text.substr(i, cr - i), units);
     if (!LineBreakAt(text, cr)) {
-      AddToLine(text.substr(cr, 1));  // a lone CR is an ordinary character
+      AddToLine(text.substr(cr, 1), 1);  // a lone CR is an ordinary character
       i = cr + 1;
     } else if (beforeLast_ == kContinuation[0] && last_ == kContinuation[1]) {
       out_.Put(kLineBreak);

@@ -21,7 +21,8 @@ class WriteMerger final : public Stage {
   // Opens a statement line; true when it is a write that joins the open run, whose statement word
   // then goes.
   bool StartLine(std::string_view head);
-  void AddToLine(std::string_view text);
+  // Adds `text`, `units` long as Visual Basic counts.
+  void AddToLine(std::string_view text, std::size_t units);
   void EndLine();
   void CloseRun();
 
