@@ -248,12 +248,12 @@ std::optional<std::string> ReadPage(int in, aspclip::Charset& charset, bool raw,
   std::string_view text = page.bytes.view();
   if (charset.IsUtf8()) {
     const std::size_t skipped = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-    if (const std::size_t bad = aspclip::FindInvalidUtf8(text.substr(skipped));
-        bad != aspclip::kNotFound) {
-      return "input is not valid UTF-8 (bad byte at offset " + std::to_string(bad + skipped) +
-             ") (try --encoding windows-1252)";
+    const aspclip::Utf8Scan scan = aspclip::ScanUtf8(text.substr(skipped));
+    if (scan.badByte != aspclip::kNotFound) {
+      return "input is not valid UTF-8 (bad byte at offset " +
+             std::to_string(scan.badByte + skipped) + ") (try --encoding windows-1252)";
     }
-    if (!raw && !page.bytes.NormalizeLineBreaks()) {
+    if (!raw && !page.bytes.NormalizeLineBreaks(scan.loneLineBreaks)) {
       return std::string("cannot read input: ") + std::strerror(errno);
     }
     text = page.bytes.view();

@@ -102,8 +102,7 @@ bool InputBuffer::ReadAll(int fd) {
   return Map(fd, fileSize) || Read(fd, fileSize, regular);
 }
 
-bool InputBuffer::NormalizeLineBreaks() {
-  std::size_t lone = CountLoneLineBreaks(view());
+bool InputBuffer::NormalizeLineBreaks(std::size_t lone) {
   if (lone == 0) return true;
   if (mapping_ != nullptr) {
     // A mapping cannot grow: the file is read again into a block with room for the new bytes,

@@ -24,8 +24,9 @@ class InputBuffer {
   // which); throws std::bad_alloc when memory runs out.
   bool ReadAll(int fd);
 
-  // Turns each lone CR or LF into CR LF. False on a read error (errno says which).
-  bool NormalizeLineBreaks();
+  // Turns each lone CR or LF into CR LF, `lone` being how many CountLoneLineBreaks finds. False on
+  // a read error (errno says which).
+  bool NormalizeLineBreaks(std::size_t lone);
 
   std::string_view view() const { return {data_, size_}; }
 

@@ -1,5 +1,6 @@
 #include "text_encoding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -59,10 +60,21 @@ void AppendCodePoint(char32_t codePoint, std::string& out) {
   }
 }
 
-}  // namespace
-
-std::size_t FindInvalidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
+// Passes `i` over the valid sequences that start before `to`. False when one is invalid, `i` then
+// standing at its first byte.
+bool ValidUntil(std::string_view bytes, std::size_t& i, std::size_t to) {
+  // Most of a page is ASCII, whose runs are passed over four blocks at a time.
+  constexpr std::size_t kAsciiRun = 4 * kBlockBytes;
+  const auto asciiRun = [&] {
+    const char* at = bytes.data() + i;
+    return (BeyondAsciiMask(at) | BeyondAsciiMask(at + kBlockBytes) |
+            BeyondAsciiMask(at + 2 * kBlockBytes) | BeyondAsciiMask(at + 3 * kBlockBytes)) == 0;
+  };
+  while (i < to) {
+    if (to - i >= kAsciiRun && asciiRun()) {
+      i += kAsciiRun;
+      continue;
+    }
     if (bytes.size() - i >= kBlockBytes) {
       const std::uint32_t beyond = BeyondAsciiMask(bytes.data() + i);
       const std::size_t ascii =
@@ -77,33 +89,57 @@ std::size_t FindInvalidUtf8(std::string_view bytes) {
     } else if (const std::size_t length = ValidSequenceLength(bytes, i); length > 0) {
       i += length;
     } else {
-      return i;
+      return false;
     }
   }
-  return kNotFound;
+  return true;
 }
 
-// A block at a time: a CR with no LF behind it and an LF with no CR before it are lone. Most
-// blocks of a page hold none, and cost no branch per line break.
-std::size_t CountLoneLineBreaks(std::string_view text) {
+// The lone line breaks that a CR at `from` to `to` - 1, or an LF one byte further on, makes. A
+// block at a time: a CR with an LF behind it marks the pair twice, which cancels out, so what is
+// left marked is a CR with no LF behind it or an LF with no CR before it. Most blocks of a page
+// hold none, and cost no branch per line break.
+std::size_t LoneLineBreaksIn(std::string_view text, std::size_t from, std::size_t to) {
   const char* at = text.data();
-  const std::size_t size = text.size();
-  std::size_t lone = 0, i = 0;
-  std::uint32_t crBefore = 0;  // the block before ended in a CR
-  for (; size - i > kBlockBytes; i += kBlockBytes) {
-    const std::uint32_t cr = BlockMask(at + i, StopBytes<1>{'\r'});
-    const std::uint32_t lf = BlockMask(at + i, StopBytes<1>{'\n'});
-    const std::uint32_t lfAfter = lf >> 1 | std::uint32_t{at[i + kBlockBytes] == '\n'}
-                                                << (kBlockBytes - 1);
-    const std::uint32_t loneBits = (cr & ~lfAfter) | (lf & ~(cr << 1 | crBefore));
+  std::size_t lone = 0, i = from;
+  for (; to - i >= kBlockBytes && text.size() - i > kBlockBytes; i += kBlockBytes) {
+    const std::uint32_t loneBits =
+        BlockMask(at + i, StopBytes<1>{'\r'}) ^ BlockMask(at + i + 1, StopBytes<1>{'\n'});
     if (loneBits != 0) lone += static_cast<std::size_t>(std::popcount(loneBits));
-    crBefore = cr >> (kBlockBytes - 1);
   }
-  for (; i < size; ++i) {
-    lone += at[i] == '\r' && (i + 1 == size || at[i + 1] != '\n');
-    lone += at[i] == '\n' && (i == 0 || at[i - 1] != '\r');
-  }
+  for (; i < to; ++i)
+    lone += (at[i] == '\r') != (i + 1 < text.size() && at[i + 1] == '\n');
   return lone;
+}
+
+bool StartsWithLf(std::string_view text) {
+  return text.starts_with('\n');
+}
+
+}  // namespace
+
+std::size_t FindInvalidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  return ValidUntil(bytes, i, bytes.size()) ? kNotFound : i;
+}
+
+std::size_t CountLoneLineBreaks(std::string_view text) {
+  return StartsWithLf(text) + LoneLineBreaksIn(text, 0, text.size());
+}
+
+// A stretch at a time, counted while the validation has it in the cache.
+Utf8Scan ScanUtf8(std::string_view bytes) {
+  constexpr std::size_t kStretch = 64 * 1024;
+  Utf8Scan scan{kNotFound, StartsWithLf(bytes)};
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t from = i;
+    if (!ValidUntil(bytes, i, std::min(bytes.size(), from + kStretch))) {
+      scan.badByte = i;
+      return scan;
+    }
+    scan.loneLineBreaks += LoneLineBreaksIn(bytes, from, i);
+  }
+  return scan;
 }
 
 void ExpandLoneLineBreaks(char* data, std::size_t size, std::size_t lone) {

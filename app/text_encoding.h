@@ -16,6 +16,14 @@ std::size_t FindInvalidUtf8(std::string_view bytes);
 // How many CR not followed by LF, and LF not preceded by CR, the text holds.
 std::size_t CountLoneLineBreaks(std::string_view text);
 
+// FindInvalidUtf8 and CountLoneLineBreaks in one pass over the bytes; the count is whole only
+// when the bytes are valid.
+struct Utf8Scan {
+  std::size_t badByte;
+  std::size_t loneLineBreaks;
+};
+Utf8Scan ScanUtf8(std::string_view bytes);
+
 // Turns each lone CR or LF among the first `size` bytes of `data` into CR LF, in place. `data` has
 // room for `lone` more bytes, `lone` being what CountLoneLineBreaks says of those `size` bytes.
 void ExpandLoneLineBreaks(char* data, std::size_t size, std::size_t lone);

@@ -28,8 +28,8 @@ std::string_view MarkupContent(std::string_view markup) {
   return onlySpaces ? std::string_view() : markup;
 }
 
-// Markup that stays as it is goes on in one piece from `copied` up to each doubled quote and line
-// break.
+// Markup that stays as it is goes on in one piece from `copied` up to each quote, which is doubled,
+// and each line break.
 void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   std::size_t line = kFirstLineStart;  // the generated line's measure
   out.Put(kQuote);
@@ -42,10 +42,9 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
     const std::size_t special = FindFirstOfMeasuring(content, i, kSpecial, line);
     if (special == kNotFound) break;
     if (content[special] == kQuote) {
-      const std::size_t quotes = RunEnd(content, special, kQuote) - special;
-      copyTo(special + quotes);
-      out.PutRepeated(kQuote, quotes);
-      line += 2 * quotes;
+      copyTo(special + 1);
+      out.Put(kQuote);
+      line += 2;
       i = copied;
     } else if (LineBreakAt(content, special)) {
       copyTo(special);

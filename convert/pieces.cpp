@@ -8,9 +8,6 @@
 namespace aspclip {
 namespace {
 
-// Runs this short are written byte by byte rather than by a call to memset.
-constexpr std::size_t kShortRun = 8;
-
 // Where the text may be cut so that neither side holds part of a character or of a line break.
 std::size_t SafeCut(std::string_view text) {
   std::size_t lead = text.size();
@@ -35,21 +32,6 @@ void PieceWriter::PutAcrossPieces(std::string_view text) {
     text.copy(buffer_.get() + used_, room);
     used_ += room;
     text.remove_prefix(room);
-  }
-}
-
-void PieceWriter::PutRepeated(char c, std::size_t count) {
-  if (count <= kPieceBytes - used_ && count <= kShortRun) {  // most runs are one or two quotes
-    for (std::size_t k = 0; k < count; ++k)
-      buffer_[used_++] = c;
-    return;
-  }
-  while (count > 0) {
-    if (used_ == kPieceBytes) Flush(false);
-    const std::size_t room = std::min(kPieceBytes - used_, count);
-    std::memset(buffer_.get() + used_, c, room);
-    used_ += room;
-    count -= room;
   }
 }
 

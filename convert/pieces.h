@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -37,13 +38,44 @@ class CodeSink {
   virtual void Put(std::string_view piece) = 0;
 };
 
+namespace piece_detail {
+
+// Copies `size` bytes. Most texts a stage puts are a few words long, which two moves of a fixed
+// size cover, overlapping in the middle, without a call to memcpy.
+inline void CopyBytes(char* to, const char* from, std::size_t size) {
+  const auto twoMoves = [&]<std::size_t kMove>() {
+    char head[kMove], tail[kMove];
+    std::memcpy(head, from, kMove);
+    std::memcpy(tail, from + size - kMove, kMove);
+    std::memcpy(to, head, kMove);
+    std::memcpy(to + size - kMove, tail, kMove);
+  };
+  if (size >= 16) {
+    if (size > 32) {
+      std::memcpy(to, from, size);
+    } else {
+      twoMoves.template operator()<16>();
+    }
+  } else if (size >= 8) {
+    twoMoves.template operator()<8>();
+  } else if (size >= 4) {
+    twoMoves.template operator()<4>();
+  } else if (size > 0) {
+    to[0] = from[0];
+    to[size / 2] = from[size / 2];
+    to[size - 1] = from[size - 1];
+  }
+}
+
+}  // namespace piece_detail
+
 class PieceWriter {
  public:
   explicit PieceWriter(Stage& next);
 
   void Put(std::string_view text) {
     if (text.size() <= kPieceBytes - used_) {
-      text.copy(buffer_.get() + used_, text.size());
+      piece_detail::CopyBytes(buffer_.get() + used_, text.data(), text.size());
       used_ += text.size();
     } else {
       PutAcrossPieces(text);
@@ -53,7 +85,6 @@ class PieceWriter {
     if (used_ == kPieceBytes) Flush(false);
     buffer_[used_++] = c;
   }
-  void PutRepeated(char c, std::size_t count);
 
   // Hands on what is left and tells the next stage that nothing follows.
   void Finish() { Flush(true); }

@@ -58,7 +58,6 @@ inline std::size_t FirstHit(unsigned mask) {
 inline std::size_t LastHit(unsigned mask) {
   return static_cast<std::size_t>(31 - __builtin_clz(mask));
 }
-constexpr unsigned kAllHits = 0xFFFF;
 #elif defined(ASPCLIP_NEON_SCAN)
 constexpr std::size_t kVector = 16;
 
@@ -79,7 +78,6 @@ inline std::size_t FirstHit(std::uint64_t mask) {
 inline std::size_t LastHit(std::uint64_t mask) {
   return static_cast<std::size_t>(63 - __builtin_clzll(mask)) / 4;
 }
-constexpr std::uint64_t kAllHits = ~std::uint64_t{0};
 #endif
 
 template <std::size_t N>
@@ -91,23 +89,6 @@ inline bool IsStop(char c, const StopBytes<N>& stops) {
 }
 
 }  // namespace scan_detail
-
-// The index of the first byte at or after `from` that is one of `stops`.
-template <std::size_t N>
-inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const StopBytes<N>& stops) {
-  std::size_t i = from;
-#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
-  for (; i + scan_detail::kVector <= text.size(); i += scan_detail::kVector) {
-    if (const auto mask = scan_detail::HitMask(text.data() + i, stops); mask != 0) {
-      return i + scan_detail::FirstHit(mask);
-    }
-  }
-#endif
-  for (; i < text.size(); ++i) {
-    if (scan_detail::IsStop(text[i], stops)) return i;
-  }
-  return kNotFound;
-}
 
 // The 16 bytes at `at`, one bit each (bit k for byte k): set where the byte is one of `stops`.
 template <std::size_t N>
@@ -146,6 +127,38 @@ inline std::uint32_t BeyondAsciiMask(const char* at) {
 // The bits below bit `count`.
 inline std::uint32_t LowBits(std::size_t count) {
   return count >= kBlockBytes ? kBlockAll : (std::uint32_t{1} << count) - 1;
+}
+
+// The bytes of `text` from `i` on, fewer than a block, one bit each as `maskOf` gives them for a
+// block: read as the text's last block, so that no byte past its end is read. The text holds a
+// block at least.
+template <typename MaskOf>
+inline std::uint32_t LastBlockMask(std::string_view text, std::size_t i, MaskOf maskOf) {
+  const std::size_t back = text.size() - kBlockBytes;
+  return maskOf(text.data() + back) >> (i - back);
+}
+
+// The index of the first byte at or after `from` that is one of `stops`.
+template <std::size_t N>
+inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const StopBytes<N>& stops) {
+  std::size_t i = from;
+#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
+  for (; i + scan_detail::kVector <= text.size(); i += scan_detail::kVector) {
+    if (const auto mask = scan_detail::HitMask(text.data() + i, stops); mask != 0) {
+      return i + scan_detail::FirstHit(mask);
+    }
+  }
+#endif
+  if (i >= text.size()) return kNotFound;
+  if (text.size() >= kBlockBytes) {
+    const std::uint32_t tail =
+        LastBlockMask(text, i, [&](const char* at) { return BlockMask(at, stops); });
+    return tail != 0 ? i + static_cast<std::size_t>(std::countr_zero(tail)) : kNotFound;
+  }
+  for (; i < text.size(); ++i) {
+    if (scan_detail::IsStop(text[i], stops)) return i;
+  }
+  return kNotFound;
 }
 
 // The index of the first byte at or after `from` that is one of `firsts` with one of `seconds`
@@ -197,20 +210,6 @@ inline std::size_t FindLastOf(std::string_view text, std::size_t end, char stop)
     if (text[i] == stop) return i;
   }
   return kNotFound;
-}
-
-// The index just past the run of `byte` that starts at `from`.
-inline std::size_t RunEnd(std::string_view text, std::size_t from, char byte) {
-  std::size_t i = from;
-#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
-  for (; i + scan_detail::kVector <= text.size(); i += scan_detail::kVector) {
-    const auto same = scan_detail::HitMask(text.data() + i, StopBytes<1>{byte});
-    if (same != scan_detail::kAllHits) return i + scan_detail::FirstHit(~same);
-  }
-#endif
-  while (i < text.size() && text[i] == byte)
-    ++i;
-  return i;
 }
 
 // A byte that continues a UTF-8 (or WTF-8) sequence: 10xxxxxx.
@@ -267,9 +266,19 @@ inline std::size_t FindFirstOfMeasuring(std::string_view text, std::size_t from,
     units += (BeyondAsciiMask(at) & LowBits(passed)) != 0 ? Utf16Length({at, passed}) : passed;
     if (hits != 0) return i + passed;
   }
-  const std::size_t stop = FindFirstOf(text, i, stops);
-  units += Utf16Length(text.substr(i, stop - i));
-  return stop;
+  if (i >= text.size()) return kNotFound;
+  if (text.size() < kBlockBytes) {
+    const std::size_t stop = FindFirstOf(text, i, stops);
+    units += Utf16Length(text.substr(i, stop - i));
+    return stop;
+  }
+  const std::uint32_t hits =
+      LastBlockMask(text, i, [&](const char* at) { return BlockMask(at, stops); });
+  const std::size_t passed =
+      hits != 0 ? static_cast<std::size_t>(std::countr_zero(hits)) : text.size() - i;
+  const bool ascii = (LastBlockMask(text, i, BeyondAsciiMask) & LowBits(passed)) == 0;
+  units += ascii ? passed : Utf16Length(text.substr(i, passed));
+  return hits != 0 ? i + passed : kNotFound;
 }
 
 }  // inline namespace
