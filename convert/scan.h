@@ -150,7 +150,7 @@ inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const St
   }
 #endif
   if (i >= text.size()) return kNotFound;
-  if (text.size() >= kBlockBytes) {
+  if (text.size() - i < kBlockBytes && text.size() >= kBlockBytes) {
     const std::uint32_t tail =
         LastBlockMask(text, i, [&](const char* at) { return BlockMask(at, stops); });
     return tail != 0 ? i + static_cast<std::size_t>(std::countr_zero(tail)) : kNotFound;
