@@ -127,18 +127,37 @@ std::size_t CountLoneLineBreaks(std::string_view text) {
   return StartsWithLf(text) + LoneLineBreaksIn(text, 0, text.size());
 }
 
-// A stretch at a time, counted while the validation has it in the cache.
+// Four blocks at a time: their lone line breaks are counted as in LoneLineBreaksIn, and they are
+// validated sequence by sequence only when they hold bytes beyond ASCII. A sequence may reach
+// into the next four blocks, which then start validated that far.
 Utf8Scan ScanUtf8(std::string_view bytes) {
-  constexpr std::size_t kStretch = 64 * 1024;
+  constexpr std::size_t kStretch = 4 * kBlockBytes;
+  const char* at = bytes.data();
   Utf8Scan scan{kNotFound, StartsWithLf(bytes)};
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t from = i;
-    if (!ValidUntil(bytes, i, std::min(bytes.size(), from + kStretch))) {
-      scan.badByte = i;
+  std::size_t valid = 0, i = 0;
+  for (; bytes.size() - i > kStretch; i += kStretch) {  // the stretch, and the byte behind it
+    std::uint32_t beyond = 0;
+    std::uint64_t loneBits = 0;
+    for (std::size_t k = 0; k < kStretch; k += kBlockBytes) {
+      const char* block = at + i + k;
+      beyond |= BeyondAsciiMask(block);
+      loneBits |= std::uint64_t{BlockMask(block, StopBytes<1>{'\r'}) ^
+                                BlockMask(block + 1, StopBytes<1>{'\n'})}
+                  << k;
+    }
+    if (loneBits != 0) scan.loneLineBreaks += static_cast<std::size_t>(std::popcount(loneBits));
+    if (beyond == 0) {
+      valid = i + kStretch;
+    } else if (!ValidUntil(bytes, valid, i + kStretch)) {
+      scan.badByte = valid;
       return scan;
     }
-    scan.loneLineBreaks += LoneLineBreaksIn(bytes, from, i);
   }
+  if (!ValidUntil(bytes, valid, bytes.size())) {
+    scan.badByte = valid;
+    return scan;
+  }
+  scan.loneLineBreaks += LoneLineBreaksIn(bytes, i, bytes.size());
   return scan;
 }
 

@@ -20,20 +20,14 @@ struct Rewrite {
 constexpr Rewrite kWriteRewrite = {CaseInsensitiveWord(kWriteStatement), kOutputAppend};
 constexpr Rewrite kObjectRewrite = {CaseInsensitiveWord(kObjectCreation), kPlainObjectCreation};
 
-// A word is searched by its dot and the letter behind it, which code holds far more rarely than
-// a word's first letters.
+// A word is searched by its dot, which code holds far more rarely than a word's first letters,
+// and told by the letter behind it.
 constexpr char kDot = '.';
 constexpr std::size_t kWriteDot = kWriteStatement.find(kDot);
 constexpr std::size_t kObjectDot = kObjectCreation.find(kDot);
 constexpr char kWriteFollower = FoldCase(kWriteStatement[kWriteDot + 1]);
 constexpr char kObjectFollower = FoldCase(kObjectCreation[kObjectDot + 1]);
 static_assert(kWriteFollower != kObjectFollower, "the letter behind the dot tells the words apart");
-constexpr char Upper(char c) {
-  return static_cast<char>(c - ('a' - 'A'));
-}
-constexpr StopBytes<1> kDots = {kDot};
-constexpr StopBytes<4> kFollowers = {kWriteFollower, Upper(kWriteFollower), kObjectFollower,
-                                     Upper(kObjectFollower)};
 
 // A word that ends on the space of a continuation is no word; at the text's very end the line
 // break continues nothing. Unless nothing follows, the text holds the continuation and more.
@@ -43,16 +37,21 @@ bool EndsOnContinuation(std::string_view text, std::size_t wordEnd) {
 }
 
 // Where the word whose dot is at `dot` would begin, and which word it would be; none when the
-// text before the dot is too short to hold the word.
+// letter behind the dot begins neither or the text before the dot is too short.
 struct Candidate {
   std::size_t start;
   const Rewrite* rewrite;
 };
 std::optional<Candidate> CandidateAt(std::string_view text, std::size_t dot) {
-  const bool write = FoldCase(text[dot + 1]) == kWriteFollower;
-  const std::size_t offset = write ? kWriteDot : kObjectDot;
-  if (dot < offset) return std::nullopt;
-  return Candidate{dot - offset, write ? &kWriteRewrite : &kObjectRewrite};
+  if (dot + 1 == text.size()) return std::nullopt;
+  const char follower = FoldCase(text[dot + 1]);
+  if (follower == kWriteFollower && dot >= kWriteDot) {
+    return Candidate{dot - kWriteDot, &kWriteRewrite};
+  }
+  if (follower == kObjectFollower && dot >= kObjectDot) {
+    return Candidate{dot - kObjectDot, &kObjectRewrite};
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -83,7 +82,7 @@ std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
   // A word that begins before `end` has behind it all the text that judging it needs.
   const std::size_t end = final ? text.size() : text.size() - std::min(text.size(), kLookAhead);
   std::size_t copied = 0, known = 0;  // inLiteral_ holds at `known`
-  for (std::size_t dot = 0; (dot = FindPair(text, dot, kDots, kFollowers)) != kNotFound; ++dot) {
+  for (std::size_t dot = 0; (dot = FindFirstOf(text, dot, kDot)) != kNotFound; ++dot) {
     const std::optional<Candidate> word = CandidateAt(text, dot);
     if (!word || word->start < known || word->start >= end) continue;
     const Rewrite& rewrite = *word->rewrite;
