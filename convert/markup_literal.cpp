@@ -28,8 +28,8 @@ std::string_view MarkupContent(std::string_view markup) {
   return onlySpaces ? std::string_view() : markup;
 }
 
-// Markup that stays as it is goes on in one piece from `copied` up to each quote, which is doubled,
-// and each line break.
+// Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
+// quotes, which is then written once more, and each line break.
 void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   std::size_t line = kFirstLineStart;  // the generated line's measure
   out.Put(kQuote);
@@ -42,9 +42,14 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
     const std::size_t special = FindFirstOfMeasuring(content, i, kSpecial, line);
     if (special == kNotFound) break;
     if (content[special] == kQuote) {
-      copyTo(special + 1);
-      out.Put(kQuote);
-      line += 2;
+      const std::size_t quotes = RunEnd(content, special, kQuote) - special;
+      copyTo(special + quotes);
+      if (quotes == 1) {
+        out.Put(kQuote);
+      } else {
+        out.Put(content.substr(special, quotes));
+      }
+      line += 2 * quotes;
       i = copied;
     } else if (LineBreakAt(content, special)) {
       copyTo(special);

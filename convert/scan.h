@@ -3,6 +3,7 @@
 // ASPCLIP_SCALAR_SCAN forces the plain loops, so that they are tested and fuzzed as well.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -210,6 +211,23 @@ inline std::size_t FindLastOf(std::string_view text, std::size_t end, char stop)
     if (text[i] == stop) return i;
   }
   return kNotFound;
+}
+
+// The index just past the run of `byte` that starts at `from`.
+inline std::size_t RunEnd(std::string_view text, std::size_t from, char byte) {
+  // Most runs are a byte or two long, which the first two bytes on their own tell.
+  constexpr std::size_t kShortRun = 2;
+  std::size_t i = from;
+  for (const std::size_t shortEnd = std::min(text.size(), from + kShortRun); i < shortEnd; ++i) {
+    if (text[i] != byte) return i;
+  }
+  for (; text.size() - i >= kBlockBytes; i += kBlockBytes) {
+    const std::uint32_t other = ~BlockMask(text.data() + i, StopBytes<1>{byte}) & kBlockAll;
+    if (other != 0) return i + static_cast<std::size_t>(std::countr_zero(other));
+  }
+  while (i < text.size() && text[i] == byte)
+    ++i;
+  return i;
 }
 
 // A byte that continues a UTF-8 (or WTF-8) sequence: 10xxxxxx.
