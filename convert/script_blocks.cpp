@@ -55,12 +55,14 @@ class StatementWriter {
   // A part is the text behind one opening delimiter: the block's code, then the markup behind its
   // closing delimiter. Everything behind the first closing delimiter is markup, later closing
   // delimiters included, so no text of the page is lost.
-  void AddPart(std::string_view part) {
+  void AddPart(std::string_view part) { AddPart(part, FindFirst(part, kBlockClose, 0)); }
+
+  // The part, whose first closing delimiter is at `close`.
+  void AddPart(std::string_view part, std::size_t close) {
     if (part.empty()) {
       lines_.Put(kLineBreak);
       return;
     }
-    const std::size_t close = FindFirst(part, kBlockClose, 0);
     if (close == kNotFound) {
       AddMarkup(part);
       return;
@@ -87,24 +89,32 @@ class StatementWriter {
 
 }  // namespace
 
+// One scan finds both delimiters by their percent sign: each part's first closing delimiter, and
+// the opening delimiter that ends the part. A percent sign that opens a block closes none.
 void SplitScriptBlocks(std::string_view page, PieceWriter& lines) {
   if (page.empty()) return;
   StatementWriter writer(lines);
   if (StartsInsideBlock(page)) writer.AddPart({});
   const bool closeAtEnd = EndsInsideBlock(page);
-  for (std::size_t start = 0;;) {
-    const std::size_t open = FindFirst(page, kBlockOpen, start);
-    if (open == kNotFound) {
-      const std::string_view last = page.substr(start);
-      if (closeAtEnd) {
-        writer.AddClosedLastPart(last);
-      } else {
-        writer.AddPart(last);
-      }
-      return;
+  static_assert(kBlockOpen[1] == kBlockClose[0], "both delimiters hold the percent sign");
+  constexpr char kPercent = kBlockClose[0];
+  std::size_t start = 0, close = kNotFound;  // the part's start and its first closing delimiter
+  for (std::size_t percent = 0; (percent = FindFirstOf(page, percent, kPercent)) != kNotFound;
+       ++percent) {
+    if (percent > start && page[percent - 1] == kBlockOpen[0]) {
+      const std::size_t open = percent - 1;
+      writer.AddPart(page.substr(start, open - start), close == kNotFound ? close : close - start);
+      start = open + kBlockOpen.size();
+      close = kNotFound;
+    } else if (close == kNotFound && page.substr(percent).starts_with(kBlockClose)) {
+      close = percent;
     }
-    writer.AddPart(page.substr(start, open - start));
-    start = open + kBlockOpen.size();
+  }
+  const std::string_view last = page.substr(start);
+  if (closeAtEnd) {
+    writer.AddClosedLastPart(last);
+  } else {
+    writer.AddPart(last, close == kNotFound ? close : close - start);
   }
 }
 
