@@ -19,6 +19,9 @@ constexpr std::string_view kContinuationMark =
 // What a line's start must show to tell a write: the statement word, and behind its space the
 // rest of a continuation, which would make the word no statement.
 constexpr std::size_t kLineHeadBytes = kWriteStatement.size() - 1 + kContinuation.size();
+// What must follow a line break before the line behind it can be judged.
+constexpr std::size_t kBreakAndHead = kLineBreak.size() + kLineHeadBytes;
+static_assert(kBreakAndHead <= kLookAhead, "a stage leaves no more than the look-ahead");
 
 // The statement word must open the line and be followed by a plain space, not a continuation.
 bool IsWriteLine(std::string_view head) {
@@ -28,18 +31,18 @@ bool IsWriteLine(std::string_view head) {
 
 }  // namespace
 
-bool WriteMerger::StartLine(std::string_view head) {
-  writeLine_ = IsWriteLine(head);
+// The text goes on as it is but where a write joins the open run: there the line break before it
+// and its statement word give way to the operand separator. So the text between joins is handed on
+// in one piece, from `copied_`.
+bool WriteMerger::StartLine(std::string_view text, std::size_t start) {
+  writeLine_ = IsWriteLine(text.substr(start, kLineHeadBytes));
   beforeLast_ = last_ = '\0';
-  if (!writeLine_) {
-    CloseRun();
-    return false;
-  }
-  if (!runOpen_) {
-    runOpen_ = true;
+  if (!writeLine_ || !runOpen_) {
+    runOpen_ = writeLine_;
     measure_ = 0;
     return false;
   }
+  out_.Put(text.substr(copied_, start - kLineBreak.size() - copied_));
   if (measure_ > kLineLimit) {
     out_.Put(kOperandContinuation);
     measure_ = kContinuationMeasure;
@@ -47,36 +50,31 @@ bool WriteMerger::StartLine(std::string_view head) {
     out_.Put(kOperandJoin);
     measure_ += kOperandJoin.size();
   }
+  copied_ = start + kWriteStatement.size();
   return true;
 }
 
 void WriteMerger::AddToLine(std::string_view text, std::size_t units) {
   if (text.empty()) return;
-  out_.Put(text);
   if (writeLine_) measure_ += units;
   beforeLast_ = text.size() > 1 ? text[text.size() - 2] : last_;
   last_ = text.back();
 }
 
-// A write line's break is held back: the next operand may join the line instead.
-void WriteMerger::EndLine() {
-  if (!writeLine_) out_.Put(kLineBreak);
-}
-
-void WriteMerger::CloseRun() {
-  if (runOpen_) out_.Put(kLineBreak);
-  runOpen_ = false;
+std::size_t WriteMerger::HandOn(std::string_view text, std::size_t end) {
+  out_.Put(text.substr(copied_, end - copied_));
+  return end;
 }
 
 std::size_t WriteMerger::Take(std::string_view text, bool final) {
   started_ = started_ || !text.empty();
+  copied_ = 0;
   std::size_t i = 0;
   for (;;) {
     if (atLineStart_) {
-      if (text.size() - i < kLineHeadBytes && !final) return i;
-      if (i == text.size() && !started_) return i;
-      const std::string_view head = text.substr(i, kLineHeadBytes);
-      if (StartLine(head)) {
+      // Only the text's first line starts a piece: a later one is judged with its line break.
+      if (text.size() < kLineHeadBytes && !final) return 0;
+      if (StartLine(text, i)) {
         i += kWriteStatement.size();
         beforeLast_ = kWriteStatement[kWriteStatement.size() - 2], last_ = kWriteStatement.back();
       }
@@ -84,31 +82,29 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
     }
     std::size_t units = 0;
     const std::size_t cr = FindFirstOfMeasuring(text, i, StopBytes<1>{'\r'}, units);
-    if (cr == kNotFound || (cr + 1 == text.size() && !final)) {
-      AddToLine(text.substr(i, cr - i), units);
-      if (cr != kNotFound) return cr;  // its LF may come with the next piece
-      if (final) {
-        EndLine();
-        CloseRun();
-      }
-      return text.size();
-    }
     AddToLine(text.substr(i, cr - i), units);
+    if (cr == kNotFound) break;
+    // The line behind a line break is judged by its start, which may come with the next piece.
+    if (!final && text.size() - cr < kBreakAndHead) return HandOn(text, cr);
     if (!LineBreakAt(text, cr)) {
       AddToLine(text.substr(cr, 1), 1);  // a lone CR is an ordinary character
       i = cr + 1;
     } else if (beforeLast_ == kContinuation[0] && last_ == kContinuation[1]) {
-      out_.Put(kLineBreak);
       beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
       // Its " _" was measured as text.
       if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
       i = cr + kLineBreak.size();
     } else {
-      EndLine();
+      // A write line's break is held back: the next operand may join the line instead.
       atLineStart_ = true;
       i = cr + kLineBreak.size();
     }
   }
+  if (!final) return HandOn(text, text.size());
+  HandOn(text, text.size());
+  // The last line ends in a line break too, and a write's is held back no longer.
+  if (started_) out_.Put(kLineBreak);
+  return text.size();
 }
 
 }  // namespace aspclip

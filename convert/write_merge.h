@@ -18,19 +18,20 @@ class WriteMerger final : public Stage {
   std::size_t Take(std::string_view text, bool final) override;
 
  private:
-  // Opens a statement line; true when it is a write that joins the open run, whose statement word
-  // then goes.
-  bool StartLine(std::string_view head);
+  // Opens a statement line at `start`; true when it is a write that joins the open run, whose
+  // statement word then goes.
+  bool StartLine(std::string_view text, std::size_t start);
   // Adds `text`, `units` long as Visual Basic counts.
   void AddToLine(std::string_view text, std::size_t units);
-  void EndLine();
-  void CloseRun();
+  // Hands on the text not yet handed on up to `end`, and returns `end`.
+  std::size_t HandOn(std::string_view text, std::size_t end);
 
   PieceWriter& out_;
   bool started_ = false;  // the text is not empty
   bool atLineStart_ = true;
   bool writeLine_ = false;
   bool runOpen_ = false;
+  std::size_t copied_ = 0;   // of the text of this call, what has been handed on
   std::size_t measure_ = 0;  // of the generated line the next operand would join
   // The line's last two bytes, for a continuation's " _" before its line break.
   char beforeLast_ = '\0', last_ = '\0';
