@@ -116,6 +116,13 @@ bool StartsWithLf(std::string_view text) {
   return text.starts_with('\n');
 }
 
+// A memory page. The processor's own prefetching stops at each one's end, so a scan over text
+// fresh from memory asks for the text a memory page ahead itself.
+constexpr std::size_t kMemoryPage = 4096;
+void PrefetchPageAhead(std::string_view text, std::size_t i) {
+  if (text.size() - i > kMemoryPage) __builtin_prefetch(text.data() + i + kMemoryPage);
+}
+
 }  // namespace
 
 std::size_t FindInvalidUtf8(std::string_view bytes) {
@@ -135,11 +142,8 @@ Utf8Scan ScanUtf8(std::string_view bytes) {
   const char* at = bytes.data();
   Utf8Scan scan{kNotFound, StartsWithLf(bytes)};
   std::size_t valid = 0, i = 0;
-  // A page freshly read or mapped comes from memory, and the processor's own prefetching stops at
-  // each memory page's end: each stretch asks for the one a memory page ahead.
-  constexpr std::size_t kMemoryPage = 4096;
   for (; bytes.size() - i > kStretch; i += kStretch) {  // the stretch, and the byte behind it
-    __builtin_prefetch(at + std::min(i + kMemoryPage, bytes.size() - 1));
+    PrefetchPageAhead(bytes, i);  // a page freshly read or mapped comes from memory
     std::uint32_t beyond = 0;
     std::uint64_t loneBits = 0;
     for (std::size_t k = 0; k < kStretch; k += kBlockBytes) {

@@ -73,7 +73,7 @@ bool LiteralSkippingRewriter::LiteralAt(std::string_view text, std::size_t known
     }
     end = cr;
   }
-  return literal != (CountOf(text.substr(lineStart, at - lineStart), kQuote) % 2 == 1);
+  return literal != OddCountOf(text.substr(lineStart, at - lineStart), kQuote);
 }
 
 // Text that stays as it is goes on in one piece from `copied` up to each rewritten word. The

@@ -29,7 +29,7 @@ std::string_view MarkupContent(std::string_view markup) {
 }
 
 // Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
-// quotes, which is then written once more, and each line break.
+// quotes, which is then written once more, and up to each line break.
 void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   std::size_t line = kFirstLineStart;  // the generated line's measure
   out.Put(kQuote);
@@ -44,11 +44,7 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
     if (content[special] == kQuote) {
       const std::size_t quotes = RunEnd(content, special, kQuote) - special;
       copyTo(special + quotes);
-      if (quotes == 1) {
-        out.Put(kQuote);
-      } else {
-        out.Put(content.substr(special, quotes));
-      }
+      out.PutRepeated(kQuote, quotes);
       line += 2 * quotes;
       i = copied;
     } else if (LineBreakAt(content, special)) {

@@ -181,15 +181,16 @@ inline std::size_t FindPair(std::string_view text, std::size_t from, const StopB
   return kNotFound;
 }
 
-// How many of the bytes of `text` are `byte`.
-inline std::size_t CountOf(std::string_view text, char byte) {
-  std::size_t count = 0, i = 0;
+// Whether `text` holds an odd number of `byte`: the blocks' masks folded into one, whose parity
+// is taken once.
+inline bool OddCountOf(std::string_view text, char byte) {
+  std::uint32_t folded = 0;
+  std::size_t i = 0;
   for (; text.size() - i >= kBlockBytes; i += kBlockBytes)
-    count +=
-        static_cast<std::size_t>(std::popcount(BlockMask(text.data() + i, StopBytes<1>{byte})));
+    folded ^= BlockMask(text.data() + i, StopBytes<1>{byte});
   for (; i < text.size(); ++i)
-    count += text[i] == byte;
-  return count;
+    folded ^= text[i] == byte;
+  return __builtin_parity(folded) != 0;
 }
 
 inline std::size_t FindFirstOf(std::string_view text, std::size_t from, char stop) {

@@ -9,20 +9,40 @@
 namespace aspclip {
 namespace {
 
-// A closing delimiter before the first opening one, or none at all behind it, means the page
-// starts inside a block: it is read as if an opening delimiter stood in front.
-bool StartsInsideBlock(std::string_view page) {
-  const std::size_t open = FindFirst(page, kBlockOpen, 0);
-  const std::size_t close = FindFirst(page, kBlockClose, 0);
-  return open != kNotFound && (close == kNotFound || close < open);
+static_assert(kBlockOpen[1] == kBlockClose[0], "both delimiters hold the percent sign");
+constexpr char kPercent = kBlockClose[0];
+
+// Whether the percent sign at `percent` is an opening or a closing delimiter's; it may be both.
+bool OpensAt(std::string_view page, std::size_t percent) {
+  return percent > 0 && page[percent - 1] == kBlockOpen[0];
+}
+bool ClosesAt(std::string_view page, std::size_t percent) {
+  return page.substr(percent).starts_with(kBlockClose);
 }
 
-// An opening delimiter after the last closing one means the page ends inside a block: it is read
-// as if a closing delimiter stood at its end.
-bool EndsInsideBlock(std::string_view page) {
-  const std::size_t open = FindLast(page, kBlockOpen);
-  const std::size_t close = FindLast(page, kBlockClose);
-  return open != kNotFound && (close == kNotFound || close < open);
+// The first or the last opening and closing delimiters, found in one scan of the percent signs
+// from the page's start or from its end.
+struct Delimiters {
+  std::size_t open = kNotFound, close = kNotFound;
+  bool Both() const { return open != kNotFound && close != kNotFound; }
+};
+Delimiters FirstDelimiters(std::string_view page) {
+  Delimiters first;
+  for (std::size_t percent = 0;
+       !first.Both() && (percent = FindFirstOf(page, percent, kPercent)) != kNotFound; ++percent) {
+    if (first.open == kNotFound && OpensAt(page, percent)) first.open = percent - 1;
+    if (first.close == kNotFound && ClosesAt(page, percent)) first.close = percent;
+  }
+  return first;
+}
+Delimiters LastDelimiters(std::string_view page) {
+  Delimiters last;
+  for (std::size_t percent = page.size();
+       !last.Both() && (percent = FindLastOf(page, percent, kPercent)) != kNotFound;) {
+    if (last.open == kNotFound && OpensAt(page, percent)) last.open = percent - 1;
+    if (last.close == kNotFound && ClosesAt(page, percent)) last.close = percent;
+  }
+  return last;
 }
 
 class StatementWriter {
@@ -94,27 +114,35 @@ class StatementWriter {
 void SplitScriptBlocks(std::string_view page, PieceWriter& lines) {
   if (page.empty()) return;
   StatementWriter writer(lines);
-  if (StartsInsideBlock(page)) writer.AddPart({});
-  const bool closeAtEnd = EndsInsideBlock(page);
-  static_assert(kBlockOpen[1] == kBlockClose[0], "both delimiters hold the percent sign");
-  constexpr char kPercent = kBlockClose[0];
+  const Delimiters first = FirstDelimiters(page);
+  if (first.open == kNotFound) {  // all markup, a closing delimiter in it or not
+    writer.AddPart(page, first.close);
+    return;
+  }
+  // A closing delimiter before the first opening one, or none at all behind it, means the page
+  // starts inside a block: it is read as if an opening delimiter stood in front.
+  if (first.close == kNotFound || first.close < first.open) writer.AddPart({});
+  // An opening delimiter after the last closing one means the page ends inside a block: it is
+  // read as if a closing delimiter stood at its end.
+  const Delimiters last = LastDelimiters(page);
+  const bool closeAtEnd = last.close == kNotFound || last.close < last.open;
   std::size_t start = 0, close = kNotFound;  // the part's start and its first closing delimiter
   for (std::size_t percent = 0; (percent = FindFirstOf(page, percent, kPercent)) != kNotFound;
        ++percent) {
-    if (percent > start && page[percent - 1] == kBlockOpen[0]) {
+    if (percent > start && OpensAt(page, percent)) {
       const std::size_t open = percent - 1;
       writer.AddPart(page.substr(start, open - start), close == kNotFound ? close : close - start);
       start = open + kBlockOpen.size();
       close = kNotFound;
-    } else if (close == kNotFound && page.substr(percent).starts_with(kBlockClose)) {
+    } else if (close == kNotFound && ClosesAt(page, percent)) {
       close = percent;
     }
   }
-  const std::string_view last = page.substr(start);
+  const std::string_view lastPart = page.substr(start);
   if (closeAtEnd) {
-    writer.AddClosedLastPart(last);
+    writer.AddClosedLastPart(lastPart);
   } else {
-    writer.AddPart(last, close == kNotFound ? close : close - start);
+    writer.AddPart(lastPart, close == kNotFound ? close : close - start);
   }
 }
 

@@ -94,18 +94,4 @@ inline std::size_t FindFirst(std::string_view text, std::string_view pattern, st
   return kNotFound;
 }
 
-// The last `pattern` in `text`.
-inline std::size_t FindLast(std::string_view text, std::string_view pattern) {
-  if (text.size() < pattern.size()) return kNotFound;
-  const std::size_t anchor = text_ops_detail::AnchorOf(pattern);
-  const std::size_t tail = pattern.size() - anchor - 1;  // bytes behind the anchor
-  for (std::size_t end = text.size() - tail;
-       (end = FindLastOf(text, end, pattern[anchor])) != kNotFound;) {
-    if (end >= anchor && text_ops_detail::PatternAt(text, end - anchor, pattern)) {
-      return end - anchor;
-    }
-  }
-  return kNotFound;
-}
-
 }  // namespace aspclip
