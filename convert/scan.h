@@ -63,14 +63,33 @@ inline std::size_t LastHit(unsigned mask) {
 constexpr std::size_t kVector = 16;
 
 // Four bits for each of the 16 bytes at `at` that is one of `stops`.
+inline std::uint64_t Nibbles(uint8x16_t hits) {
+  const uint8x8_t nibbles = vshrn_n_u16(vreinterpretq_u16_u8(hits), 4);
+  return vget_lane_u64(vreinterpret_u64_u8(nibbles), 0);
+}
+
 template <std::size_t N>
 inline std::uint64_t HitMask(const char* at, const StopBytes<N>& stops) {
   const uint8x16_t bytes = vld1q_u8(reinterpret_cast<const std::uint8_t*>(at));
   uint8x16_t hits = vceqq_u8(bytes, vdupq_n_u8(static_cast<std::uint8_t>(stops[0])));
   for (std::size_t k = 1; k < N; ++k)
     hits = vorrq_u8(hits, vceqq_u8(bytes, vdupq_n_u8(static_cast<std::uint8_t>(stops[k]))));
-  const uint8x8_t nibbles = vshrn_n_u16(vreinterpretq_u16_u8(hits), 4);
-  return vget_lane_u64(vreinterpret_u64_u8(nibbles), 0);
+  return Nibbles(hits);
+}
+
+// Four bits for each of the 16 bytes at `at` whose top bit is set.
+inline std::uint64_t TopBitMask(const char* at) {
+  return Nibbles(vcltzq_s8(vld1q_s8(reinterpret_cast<const std::int8_t*>(at))));
+}
+
+// Four bits a byte, gathered to one: every fourth bit moved down next to the others.
+inline std::uint32_t OneBitEach(std::uint64_t m) {
+  m &= 0x1111111111111111;
+  m = (m | m >> 3) & 0x0303030303030303;
+  m = (m | m >> 6) & 0x000F000F000F000F;
+  m = (m | m >> 12) & 0x000000FF000000FF;
+  m = (m | m >> 24) & 0xFFFF;
+  return static_cast<std::uint32_t>(m);
 }
 
 inline std::size_t FirstHit(std::uint64_t mask) {
@@ -97,13 +116,7 @@ inline std::uint32_t BlockMask(const char* at, const StopBytes<N>& stops) {
 #if defined(ASPCLIP_SSE2_SCAN)
   return scan_detail::HitMask(at, stops);
 #elif defined(ASPCLIP_NEON_SCAN)
-  // Four bits a byte, gathered to one: every fourth bit moved down next to the others.
-  std::uint64_t m = scan_detail::HitMask(at, stops) & 0x1111111111111111;
-  m = (m | m >> 3) & 0x0303030303030303;
-  m = (m | m >> 6) & 0x000F000F000F000F;
-  m = (m | m >> 12) & 0x000000FF000000FF;
-  m = (m | m >> 24) & 0xFFFF;
-  return static_cast<std::uint32_t>(m);
+  return scan_detail::OneBitEach(scan_detail::HitMask(at, stops));
 #else
   std::uint32_t mask = 0;
   for (std::size_t k = 0; k < kBlockBytes; ++k)
@@ -117,6 +130,8 @@ inline std::uint32_t BeyondAsciiMask(const char* at) {
 #if defined(ASPCLIP_SSE2_SCAN)
   return static_cast<std::uint32_t>(
       _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))));
+#elif defined(ASPCLIP_NEON_SCAN)
+  return scan_detail::OneBitEach(scan_detail::TopBitMask(at));
 #else
   std::uint32_t mask = 0;
   for (std::size_t k = 0; k < kBlockBytes; ++k)

@@ -80,8 +80,12 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
       }
       atLineStart_ = false;
     }
+    // Only a write line is measured, and only until it holds more than the limit: then the next
+    // operand goes to a new line whatever follows.
     std::size_t units = 0;
-    const std::size_t cr = FindFirstOfMeasuring(text, i, StopBytes<1>{'\r'}, units);
+    const std::size_t cr = writeLine_ && measure_ <= kLineLimit
+                               ? FindFirstOfMeasuring(text, i, StopBytes<1>{'\r'}, units)
+                               : FindFirstOf(text, i, '\r');
     AddToLine(text.substr(i, cr - i), units);
     if (cr == kNotFound) break;
     // The line behind a line break is judged by its start, which may come with the next piece.
