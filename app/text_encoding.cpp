@@ -1,6 +1,5 @@
 #include "text_encoding.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 

@@ -62,12 +62,13 @@ inline std::size_t LastHit(unsigned mask) {
 #elif defined(ASPCLIP_NEON_SCAN)
 constexpr std::size_t kVector = 16;
 
-// Four bits for each of the 16 bytes at `at` that is one of `stops`.
+// Four bits for each byte of a comparison's result: all set where it holds.
 inline std::uint64_t Nibbles(uint8x16_t hits) {
   const uint8x8_t nibbles = vshrn_n_u16(vreinterpretq_u16_u8(hits), 4);
   return vget_lane_u64(vreinterpret_u64_u8(nibbles), 0);
 }
 
+// Four bits for each of the 16 bytes at `at` that is one of `stops`.
 template <std::size_t N>
 inline std::uint64_t HitMask(const char* at, const StopBytes<N>& stops) {
   const uint8x16_t bytes = vld1q_u8(reinterpret_cast<const std::uint8_t*>(at));
@@ -177,25 +178,6 @@ inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const St
   return kNotFound;
 }
 
-// The index of the first byte at or after `from` that is one of `firsts` with one of `seconds`
-// right behind it.
-template <std::size_t M, std::size_t K>
-inline std::size_t FindPair(std::string_view text, std::size_t from, const StopBytes<M>& firsts,
-                            const StopBytes<K>& seconds) {
-  std::size_t i = from;
-#if defined(ASPCLIP_SSE2_SCAN) || defined(ASPCLIP_NEON_SCAN)
-  for (; i + scan_detail::kVector + 1 <= text.size(); i += scan_detail::kVector) {
-    const char* at = text.data() + i;
-    const auto pairs = scan_detail::HitMask(at, firsts) & scan_detail::HitMask(at + 1, seconds);
-    if (pairs != 0) return i + scan_detail::FirstHit(pairs);
-  }
-#endif
-  for (; i + 1 < text.size(); ++i) {
-    if (scan_detail::IsStop(text[i], firsts) && scan_detail::IsStop(text[i + 1], seconds)) return i;
-  }
-  return kNotFound;
-}
-
 // Whether `text` holds an odd number of `byte`: the blocks' masks folded into one, whose parity
 // is taken once.
 inline bool OddCountOf(std::string_view text, char byte) {
@@ -296,7 +278,7 @@ inline std::size_t FindFirstOfMeasuring(std::string_view text, std::size_t from,
     const char* at = text.data() + i;
     const std::uint32_t hits = BlockMask(at, stops);
     const std::size_t passed =
-        hits != 0 ? static_cast<std::size_t>(__builtin_ctz(hits)) : kBlockBytes;
+        hits != 0 ? static_cast<std::size_t>(std::countr_zero(hits)) : kBlockBytes;
     units += (BeyondAsciiMask(at) & LowBits(passed)) != 0 ? Utf16Length({at, passed}) : passed;
     if (hits != 0) return i + passed;
   }

@@ -104,10 +104,9 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
       i = cr + kLineBreak.size();
     }
   }
-  if (!final) return HandOn(text, text.size());
   HandOn(text, text.size());
   // The last line ends in a line break too, and a write's is held back no longer.
-  if (started_) out_.Put(kLineBreak);
+  if (final && started_) out_.Put(kLineBreak);
   return text.size();
 }
 
