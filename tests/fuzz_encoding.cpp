@@ -17,6 +17,10 @@ void Require(bool condition) {
 
 void CheckUtf8(std::string_view bytes) {
   const std::size_t bad = aspclip::FindInvalidUtf8(bytes);
+  // The one-pass check of a page finds the same, and counts as the plain count does.
+  const aspclip::Utf8Scan scan = aspclip::ScanUtf8(bytes);
+  Require(scan.badByte == bad);
+  Require(bad != aspclip::kNotFound || scan.loneLineBreaks == aspclip::CountLoneLineBreaks(bytes));
   if (bad != aspclip::kNotFound) {
     Require(bad < bytes.size());
     Require(aspclip::FindInvalidUtf8(bytes.substr(0, bad)) == aspclip::kNotFound);
