@@ -28,10 +28,46 @@ std::string_view MarkupContent(std::string_view markup) {
   return onlySpaces ? std::string_view() : markup;
 }
 
+namespace {
+
+// The generated line a literal is writing: where its text in the markup starts, and what it holds
+// beyond that text. It is measured only where a line break must choose between a join and a
+// continuation, and then by its bytes while they show it within the limit: no character takes
+// fewer bytes than UTF-16 units.
+class LiteralLine {
+ public:
+  void Start(std::size_t textFrom, std::size_t units) {
+    textFrom_ = textFrom;
+    extra_ = units;
+    joins_ = 0;
+  }
+  void AddQuotes(std::size_t quotes) { extra_ += quotes; }  // each written twice
+  void AddJoin() {
+    extra_ += kJoin.size();
+    ++joins_;
+  }
+  bool PastLimit(std::string_view content, std::size_t end) const {
+    const std::string_view text = content.substr(textFrom_, end - textFrom_);
+    return Measure(text.size()) > kLineLimit && Measure(Utf16Length(text)) > kLineLimit;
+  }
+
+ private:
+  // The line's measure when its text is `units` long, the line breaks that joins stand for
+  // taken out of it.
+  std::size_t Measure(std::size_t units) const {
+    return extra_ + units - joins_ * kLineBreak.size();
+  }
+
+  std::size_t textFrom_ = 0, extra_ = 0, joins_ = 0;
+};
+
+}  // namespace
+
 // Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
 // quotes, which is then written once more, and up to each line break.
 void MarkupToLiteral(std::string_view content, PieceWriter& out) {
-  std::size_t line = kFirstLineStart;  // the generated line's measure
+  LiteralLine line;
+  line.Start(0, kFirstLineStart);
   out.Put(kQuote);
   std::size_t copied = 0;
   const auto copyTo = [&](std::size_t end) {
@@ -39,27 +75,26 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
     copied = end;
   };
   for (std::size_t i = 0;;) {
-    const std::size_t special = FindFirstOfMeasuring(content, i, kSpecial, line);
+    const std::size_t special = FindFirstOf(content, i, kSpecial);
     if (special == kNotFound) break;
     if (content[special] == kQuote) {
       const std::size_t quotes = RunEnd(content, special, kQuote) - special;
       copyTo(special + quotes);
       out.PutRepeated(kQuote, quotes);
-      line += 2 * quotes;
+      line.AddQuotes(quotes);
       i = copied;
     } else if (LineBreakAt(content, special)) {
       copyTo(special);
-      if (line > kLineLimit) {
+      i = copied = special + kLineBreak.size();
+      if (line.PastLimit(content, special)) {
         out.Put(kLiteralContinuation);
-        line = kContinuedLineStart;
+        line.Start(i, kContinuedLineStart);
       } else {
         out.Put(kJoin);
-        line += kJoin.size();
+        line.AddJoin();
       }
-      i = copied = special + kLineBreak.size();
     } else {
-      ++line;  // a lone CR is an ordinary character
-      i = special + 1;
+      i = special + 1;  // a lone CR is an ordinary character
     }
   }
   copyTo(content.size());
