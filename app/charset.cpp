@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -66,6 +67,11 @@ class SingleByteCharset final : public Charset {
   bool ToUtf8(std::string_view bytes, std::string& utf8, std::size_t& badByte) override {
     std::size_t size = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (const std::size_t ascii = AsciiBlockAt(bytes, i); ascii > 0) {
+        size += ascii;
+        i += ascii - 1;
+        continue;
+      }
       const std::size_t length = lengths_[static_cast<unsigned char>(bytes[i])];
       if (length == 0) {
         badByte = i;
@@ -78,13 +84,14 @@ class SingleByteCharset final : public Charset {
     AdviseHugePages(utf8.data() + start, size);
     utf8.resize(start + size);
     char* out = utf8.data() + start;
-    for (const char byte : bytes) {
-      const auto b = static_cast<unsigned char>(byte);
-      if (b < 0x80 && asciiKept_) {
-        *out++ = byte;
-      } else {
-        out = std::copy_n(decoded_[b].data(), lengths_[b], out);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (const std::size_t ascii = AsciiBlockAt(bytes, i); ascii > 0) {
+        out = std::copy_n(bytes.data() + i, ascii, out);
+        i += ascii - 1;
+        continue;
       }
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      out = std::copy_n(decoded_[b].data(), lengths_[b], out);
     }
     return true;
   }
@@ -95,6 +102,11 @@ class SingleByteCharset final : public Charset {
     bytes.resize(start + utf8.size());
     char* out = bytes.data() + start;
     for (std::size_t i = 0; i < utf8.size();) {
+      if (const std::size_t ascii = AsciiBlockAt(utf8, i); ascii > 0) {
+        out = std::copy_n(utf8.data() + i, ascii, out);
+        i += ascii;
+        continue;
+      }
       const auto lead = static_cast<unsigned char>(utf8[i]);
       if (lead < 0x80 && asciiKept_) {
         *out++ = utf8[i++];
@@ -116,6 +128,14 @@ class SingleByteCharset final : public Charset {
 
  private:
   static constexpr int kByteValues = 256;
+
+  // Where every ASCII byte stands for itself, the ASCII at `i` is the same in both encodings: how
+  // many bytes of it a block holds, or 0. Most of a page is ASCII.
+  std::size_t AsciiBlockAt(std::string_view text, std::size_t i) const {
+    if (!asciiKept_ || text.size() - i < kBlockBytes) return 0;
+    const std::uint32_t beyond = BeyondAsciiMask(text.data() + i);
+    return beyond != 0 ? static_cast<std::size_t>(std::countr_zero(beyond)) : kBlockBytes;
+  }
 
   // A character's UTF-8, at most four bytes, as one number.
   static std::uint32_t Key(std::string_view utf8) {
