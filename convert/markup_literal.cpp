@@ -16,20 +16,6 @@ constexpr std::size_t kFirstLineStart = 1;
 
 constexpr StopBytes<2> kSpecial = {kQuote, '\r'};
 
-}  // namespace
-
-std::string_view MarkupContent(std::string_view markup) {
-  while (LineBreakAt(markup, 0))
-    markup.remove_prefix(kLineBreak.size());
-  while (markup.size() >= kLineBreak.size() &&
-         LineBreakAt(markup, markup.size() - kLineBreak.size()))
-    markup.remove_suffix(kLineBreak.size());
-  const bool onlySpaces = markup.find_first_not_of(' ') == kNotFound;
-  return onlySpaces ? std::string_view() : markup;
-}
-
-namespace {
-
 // The generated line a literal is writing: where its text in the markup starts, and what it holds
 // beyond that text. It is measured only where a line break must choose between a join and a
 // continuation, and then by its bytes while they show it within the limit: no character takes
@@ -62,6 +48,16 @@ class LiteralLine {
 };
 
 }  // namespace
+
+std::string_view MarkupContent(std::string_view markup) {
+  while (LineBreakAt(markup, 0))
+    markup.remove_prefix(kLineBreak.size());
+  while (markup.size() >= kLineBreak.size() &&
+         LineBreakAt(markup, markup.size() - kLineBreak.size()))
+    markup.remove_suffix(kLineBreak.size());
+  const bool onlySpaces = markup.find_first_not_of(' ') == kNotFound;
+  return onlySpaces ? std::string_view() : markup;
+}
 
 // Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
 // quotes, which is then written once more, and up to each line break.
