@@ -34,6 +34,19 @@ servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
 # What aspclip should leave on the clipboard: the converted page with the platform's LF breaks.
 expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
 
+# finish PID: waits at most 15 s for a program to end, then kills it, so that a broken run fails
+# its checks instead of hanging the test. Returns the program's exit status.
+finish() { gone_soon "$1" 300 || kill -KILL "$1" 2>/dev/null; wait "$1"; }
+# close_box WINDOW PID: presses Return in the box until the program ends, a key that went astray
+# pressed again, and sets RC.
+close_box() {
+  for _ in 1 2 3; do
+    timeout 5 xdotool windowfocus --sync "$1" key Return 2>/dev/null
+    gone_soon "$2" 100 && break
+  done
+  finish "$2"; RC=$?
+}
+
 # run_prog: start the program, read the box through AT-SPI, snapshot the clipboard while the box
 # is up, press OK. Sets MSG TITLE WAITED RC DURING SERVER.
 run_prog() {
@@ -44,8 +57,7 @@ run_prog() {
   MSG=$(echo "$box" | tail -n +2)
   alive $p && WAITED=yes || WAITED=no
   DURING=$(get | md5sum)
-  xdotool windowfocus --sync "$w" key Return 2>/dev/null
-  wait $p; RC=$?
+  close_box "$w" $p
   SERVER=$(servers | tail -1)
 }
 
@@ -101,7 +113,7 @@ xdotool windowminimize --sync "$w" 2>/dev/null
 sleep 0.3
 check "double start: second exits 0, one box, raised" "0 1 $w" \
   "$rc $(xdotool search --onlyvisible --name '^aspclip$' | wc -l) $(xdotool getwindowfocus 2>/dev/null)"
-xdotool windowfocus --sync "$w" key Return; wait $first
+close_box "$w" $first
 check "double start: converted once" "$(expected "$T/example" | md5sum)" "$(get | md5sum)"
 get >"$T/once"
 run_prog
@@ -113,7 +125,7 @@ put "$T/example"
 "$PROG" & p=$!
 w=$(timeout 10 xdotool search --sync --onlyvisible --name "^aspclip$" | head -1)
 echo newer | xclip -selection clipboard -i >/dev/null 2>&1
-xdotool windowfocus --sync "$w" key Return; wait $p
+close_box "$w" $p
 check "copy during the box: newer copy kept" "newer" "$(get)"
 check "copy during the box: no server left" "" "$(servers)"
 
@@ -242,7 +254,7 @@ start_manager() {  # start_manager MANAGER: sets MANAGER_PID
   HOME=$T/home "$1" >/dev/null 2>&1 & MANAGER_PID=$!
   sleep 1.5
 }
-stop_manager() { kill "$MANAGER_PID"; wait "$MANAGER_PID" 2>/dev/null; }
+stop_manager() { kill "$MANAGER_PID"; finish "$MANAGER_PID" 2>/dev/null; }
 in_history() { grep -q -a -F "$2" "$(manager_history "$1")" 2>/dev/null; }  # MANAGER TEXT
 await_manager_copy() {  # await_manager_copy MANAGER TEXT: until the manager has read TEXT
   case "$1" in
@@ -298,7 +310,7 @@ put "$T/example"
 "$PROG" & first=$!
 timeout 20 xdotool search --sync --onlyvisible --name "^aspclip$" >/dev/null
 kill -TERM "$(pgrep -x -P "$first" "$NAME")"
-wait "$first"; rc=$?
+finish "$first"; rc=$?
 sleep 0.3
 check "SIGTERM during the box: box closed, success, no server" "0 0 none" \
   "$rc $(xdotool search --onlyvisible --name '^aspclip$' | wc -l) $(servers | tail -1 | grep . || echo none)"
