@@ -94,17 +94,21 @@ bool ValidUntil(std::string_view bytes, std::size_t& i, std::size_t to) {
   return true;
 }
 
-// The lone line breaks that a CR at `from` to `to` - 1, or an LF one byte further on, makes. A
-// block at a time: a CR with an LF behind it marks the pair twice, which cancels out, so what is
-// left marked is a CR with no LF behind it or an LF with no CR before it. Most blocks of a page
-// hold none, and cost no branch per line break.
+// The 16 bytes at `block`, one bit each: set where a line break is lone, read with the byte behind
+// them. A CR with an LF behind it marks the pair twice, which cancels out, so what is left marked
+// is a CR with no LF behind it or an LF with no CR before it.
+std::uint32_t LoneBits(const char* block) {
+  return BlockMask(block, StopBytes<1>{'\r'}) ^ BlockMask(block + 1, StopBytes<1>{'\n'});
+}
+
+// The lone line breaks that a CR at `from` to `to` - 1, or an LF one byte further on, makes, a
+// block at a time. Most blocks of a page hold none, and cost no branch per line break.
 std::size_t LoneLineBreaksIn(std::string_view text, std::size_t from, std::size_t to) {
   const char* at = text.data();
   std::size_t lone = 0, i = from;
   for (; to - i >= kBlockBytes && text.size() - i > kBlockBytes; i += kBlockBytes) {
-    const std::uint32_t loneBits =
-        BlockMask(at + i, StopBytes<1>{'\r'}) ^ BlockMask(at + i + 1, StopBytes<1>{'\n'});
-    if (loneBits != 0) lone += static_cast<std::size_t>(std::popcount(loneBits));
+    if (const std::uint32_t loneBits = LoneBits(at + i); loneBits != 0)
+      lone += static_cast<std::size_t>(std::popcount(loneBits));
   }
   for (; i < to; ++i)
     lone += (at[i] == '\r') != (i + 1 < text.size() && at[i + 1] == '\n');
@@ -148,9 +152,7 @@ Utf8Scan ScanUtf8(std::string_view bytes) {
     for (std::size_t k = 0; k < kStretch; k += kBlockBytes) {
       const char* block = at + i + k;
       beyond |= BeyondAsciiMask(block);
-      loneBits |= std::uint64_t{BlockMask(block, StopBytes<1>{'\r'}) ^
-                                BlockMask(block + 1, StopBytes<1>{'\n'})}
-                  << k;
+      loneBits |= std::uint64_t{LoneBits(block)} << k;
     }
     if (loneBits != 0) scan.loneLineBreaks += static_cast<std::size_t>(std::popcount(loneBits));
     if (beyond == 0) {
