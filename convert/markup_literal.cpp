@@ -60,7 +60,8 @@ std::string_view MarkupContent(std::string_view markup) {
 }
 
 // Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
-// quotes, which is then written once more, and up to each line break.
+// quotes and up to each line break; the next piece starts again at the run's first quote, so that
+// every quote is written twice.
 void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   LiteralLine line;
   line.Start(0, kFirstLineStart);
@@ -74,11 +75,11 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
     const std::size_t special = FindFirstOf(content, i, kSpecial);
     if (special == kNotFound) break;
     if (content[special] == kQuote) {
-      const std::size_t quotes = RunEnd(content, special, kQuote) - special;
-      copyTo(special + quotes);
-      out.PutRepeated(kQuote, quotes);
-      line.AddQuotes(quotes);
-      i = copied;
+      const std::size_t runEnd = RunEnd(content, special, kQuote);
+      copyTo(runEnd);
+      copied = special;  // the run goes out once more at the head of the next copy
+      line.AddQuotes(runEnd - special);
+      i = runEnd;
     } else if (LineBreakAt(content, special)) {
       copyTo(special);
       i = copied = special + kLineBreak.size();

@@ -35,16 +35,6 @@ void PieceWriter::PutAcrossPieces(std::string_view text) {
   }
 }
 
-void PieceWriter::PutRun(char c, std::size_t count) {
-  while (count > 0) {
-    if (used_ == kPieceBytes) Flush(false);
-    const std::size_t room = std::min(kPieceBytes - used_, count);
-    std::memset(buffer_.get() + used_, c, room);
-    used_ += room;
-    count -= room;
-  }
-}
-
 void PieceWriter::Flush(bool final) {
   const std::size_t taken = next_.Take(std::string_view(buffer_.get(), used_), final);
   std::memmove(buffer_.get(), buffer_.get() + taken, used_ - taken);

@@ -85,20 +85,12 @@ class PieceWriter {
     if (used_ == kPieceBytes) Flush(false);
     buffer_[used_++] = c;
   }
-  void PutRepeated(char c, std::size_t count) {
-    if (count == 1) {  // most runs of quotes are a single quote
-      Put(c);
-    } else {
-      PutRun(c, count);
-    }
-  }
 
   // Hands on what is left and tells the next stage that nothing follows.
   void Finish() { Flush(true); }
 
  private:
   void PutAcrossPieces(std::string_view text);
-  void PutRun(char c, std::size_t count);
   void Flush(bool final);
 
   Stage& next_;

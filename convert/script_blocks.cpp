@@ -55,6 +55,7 @@ class StatementWriter {
   }
 
   void AddMarkup(std::string_view markup) {
+    if (markup.empty()) return;  // as between two blocks that touch
     const std::string_view content = MarkupContent(markup);
     if (content.empty()) return;
     AddLine(kWriteStatement);
