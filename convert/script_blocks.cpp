@@ -17,7 +17,7 @@ bool OpensAt(std::string_view page, std::size_t percent) {
   return percent > 0 && page[percent - 1] == kBlockOpen[0];
 }
 bool ClosesAt(std::string_view page, std::size_t percent) {
-  return page.substr(percent).starts_with(kBlockClose);
+  return percent + 1 < page.size() && page[percent + 1] == kBlockClose[1];
 }
 
 // The first or the last opening and closing delimiters, found in one scan of the percent signs
