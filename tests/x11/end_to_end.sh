@@ -42,6 +42,7 @@ find_box() {
   while [ -z "$w" ] && [ "$SECONDS" -lt "$deadline" ]; do
     w=$(timeout $((deadline - SECONDS + 1)) xdotool search --sync --onlyvisible --name "^aspclip$" \
       2>/dev/null | head -1)
+    [ -n "$w" ] || sleep 0.1
   done
   echo "$w"
 }
