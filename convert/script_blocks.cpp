@@ -62,7 +62,8 @@ class StatementWriter {
     MarkupToLiteral(content, lines_);
   }
 
-  void AddCode(std::string_view code) {
+  // This and AddPart are inlined into the scan of the page, as parts are often a few bytes long.
+  [[gnu::always_inline]] void AddCode(std::string_view code) {
     const std::string_view trimmed =
         code.substr(std::min(code.find_first_not_of(' '), code.size()));
     if (trimmed.starts_with(kExpressionMark)) {
@@ -79,7 +80,7 @@ class StatementWriter {
   void AddPart(std::string_view part) { AddPart(part, FindFirst(part, kBlockClose, 0)); }
 
   // The part, whose first closing delimiter is at `close`.
-  void AddPart(std::string_view part, std::size_t close) {
+  [[gnu::always_inline]] void AddPart(std::string_view part, std::size_t close) {
     if (part.empty()) {
       lines_.Put(kLineBreak);
       return;

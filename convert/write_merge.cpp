@@ -33,8 +33,10 @@ bool IsWriteLine(std::string_view head) {
 
 // The text goes on as it is but where a write joins the open run: there the line break before it
 // and its statement word give way to the operand separator. So the text between joins is handed on
-// in one piece, from `copied_`.
-bool WriteMerger::StartLine(std::string_view text, std::size_t start) {
+// in one piece, from `copied_`. Inlined into the scan: it runs once a line, and a call would make
+// the scan put its state back in memory every line.
+[[gnu::always_inline]] inline bool WriteMerger::StartLine(std::string_view text,
+                                                          std::size_t start) {
   writeLine_ = IsWriteLine(text.substr(start, kLineHeadBytes));
   beforeLast_ = last_ = '\0';
   if (!writeLine_ || !runOpen_) {
