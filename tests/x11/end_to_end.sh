@@ -34,27 +34,21 @@ servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
 # What aspclip should leave on the clipboard: the converted page with the platform's LF breaks.
 expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
 
-# find_box [SECONDS]: the box's window, once it shows (within 20 seconds by default). xdotool
-# exits on an X error when a window goes away while it searches the tree, so a search that ends
-# empty-handed is made again.
-find_box() {
-  local deadline=$((SECONDS + ${1:-20})) w=""
-  while [ -z "$w" ] && [ "$SECONDS" -lt "$deadline" ]; do
-    w=$(timeout $((deadline - SECONDS + 1)) xdotool search --sync --onlyvisible --name "^aspclip$" \
-      2>/dev/null | head -1)
-    [ -n "$w" ] || sleep 0.1
-  done
-  echo "$w"
-}
-# visible_boxes: how many boxes show, counted again when the search met a window going away.
-visible_boxes() {
-  local found error
+# boxes: the windows of the boxes that show. xdotool exits on an X error when a window goes away
+# while it searches the tree, so such a search is made again.
+boxes() {
+  local found
   for _ in 1 2 3; do
     found=$(xdotool search --onlyvisible --name "^aspclip$" 2>"$T/search-error")
-    error=$(grep -c "X Error" "$T/search-error")
-    [ "$error" = 0 ] && break
+    grep -q "X Error" "$T/search-error" || break
   done
-  echo "$found" | grep -c .
+  echo "$found" | grep .
+}
+# find_box [SECONDS]: the box's window, once it shows (within 20 seconds by default).
+find_box() {
+  local deadline=$((SECONDS + ${1:-20})) w
+  until w=$(boxes | head -1); [ -n "$w" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
+  echo "$w"
 }
 # finish PID: waits at most 15 s for a program to end, then kills it, so that a broken run fails
 # its checks instead of hanging the test. Returns the program's exit status.
@@ -134,7 +128,7 @@ xdotool windowminimize --sync "$w" 2>/dev/null
 "$PROG" 2>"$T/stderr"; rc=$?
 sleep 0.3
 check "double start: second exits 0, one box, raised" "0 1 $w" \
-  "$rc $(visible_boxes) $(xdotool getwindowfocus 2>/dev/null)"
+  "$rc $(boxes | wc -l) $(xdotool getwindowfocus 2>/dev/null)"
 close_box "$w" $first
 check "double start: converted once" "$(expected "$T/example" | md5sum)" "$(get | md5sum)"
 get >"$T/once"
@@ -335,7 +329,7 @@ kill -TERM "$(pgrep -x -P "$first" "$NAME")"
 finish "$first"; rc=$?
 sleep 0.3
 check "SIGTERM during the box: box closed, success, no server" "0 0 none" \
-  "$rc $(visible_boxes) $(servers | tail -1 | grep . || echo none)"
+  "$rc $(boxes | wc -l) $(servers | tail -1 | grep . || echo none)"
 
 # Too little memory for the page: the run says so, exits non-zero and the clipboard keeps the page.
 # The limit leaves room for GTK and the page's text but not for its code, which doubles each of
