@@ -251,7 +251,12 @@ Status GtkPlatform::ReadText(std::string& page) {
 
 Status GtkPlatform::PrepareText(const std::function<void(CodeSink&)>& convert) {
   LfSink sink(prepared_);
-  convert(sink);
+  try {
+    convert(sink);
+  } catch (const std::bad_alloc&) {
+    std::string().swap(prepared_);  // the box that tells of it needs the memory
+    throw;
+  }
   return Status::Ok();
 }
 

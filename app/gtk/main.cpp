@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ int AwaitVerdict(pid_t child, int pipeRead) {
   int status = 0;
   waitpid(child, &status, 0);
   if (told) return verdict.exitCode;
+  if (WIFSIGNALED(status)) {  // it died before it could say why, and perhaps before its box
+    std::fprintf(stderr, "%s: the run was ended by signal %d (%s)\n", kApplicationTitle,
+                 WTERMSIG(status), strsignal(WTERMSIG(status)));
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : aspclip::kExitFailure;
 }
 
