@@ -30,6 +30,7 @@ put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # 
 get() { timeout 10 xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
 alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
 gone_soon() { for _ in $(seq "${2:-40}"); do alive "$1" || return 0; sleep 0.05; done; return 1; }  # PID [TRIES]
+box_process() { pgrep -x -P "$1" "$NAME"; }  # box_process PID: the child that shows PID's box
 servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
 # What aspclip should leave on the clipboard: the converted page with the platform's LF breaks.
 expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
@@ -69,7 +70,7 @@ close_box() {
 run_prog() {
   (ulimit -v "${PROG_LIMIT_KB:-unlimited}"; exec "$PROG" 2>"$T/stderr") & local p=$!
   local w; w=$(find_box)
-  BOX_KB=$(awk '/^VmSize:/ { print $2 }' "/proc/$(pgrep -x -P $p "$NAME")/status" 2>/dev/null)
+  BOX_KB=$(awk '/^VmSize:/ { print $2 }' "/proc/$(box_process $p)/status" 2>/dev/null)
   local box; box=$(timeout 20 /usr/bin/python3 "$HERE/dialog_text.py" "$NAME" 15)
   TITLE=$(echo "$box" | head -1 | sed 's/^title=//')
   MSG=$(echo "$box" | tail -n +2)
@@ -327,7 +328,7 @@ stop_manager
 put "$T/example"
 "$PROG" & first=$!
 find_box >/dev/null
-kill -TERM "$(pgrep -x -P "$first" "$NAME")"
+kill -TERM "$(box_process "$first")"
 finish "$first"; rc=$?
 sleep 0.3
 check "SIGTERM during the box: box closed, success, no server" "0 0 none" \
@@ -337,7 +338,7 @@ check "SIGTERM during the box: box closed, success, no server" "0 0 none" \
 put "$T/example"
 "$PROG" 2>"$T/stderr" & first=$!
 find_box >/dev/null
-kill -KILL "$(pgrep -x -P "$first" "$NAME")"
+kill -KILL "$(box_process "$first")"
 finish "$first"; rc=$?
 check "box's process killed: status, message" "1 $NAME: the run was ended by signal 9 (Killed)" \
   "$rc $(cat "$T/stderr")"
