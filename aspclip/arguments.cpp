@@ -1,4 +1,4 @@
-#include "aspclip_arguments.h"
+#include "arguments.h"
 
 namespace aspclip {
 

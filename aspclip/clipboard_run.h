@@ -1,8 +1,8 @@
 // The program's whole run: convert the page on the clipboard and put the code in its place.
 #pragma once
 
-#include "exit_codes.h"
 #include "platform.h"
+#include "text/exit_codes.h"
 
 namespace aspclip {
 

@@ -4,25 +4,11 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 
-#include "convert/pieces.h"
+#include "convert/stage.h"
+#include "text/status.h"
 
 namespace aspclip {
-
-// The outcome of one platform operation; a failure says why, in words for the user.
-class Status {
- public:
-  static Status Ok() { return Status(true, {}); }
-  static Status Failed(std::string reason) { return Status(false, std::move(reason)); }
-  bool ok() const { return ok_; }
-  const std::string& reason() const { return reason_; }
-
- private:
-  Status(bool ok, std::string reason) : ok_(ok), reason_(std::move(reason)) {}
-  bool ok_;
-  std::string reason_;
-};
 
 class Platform {
  public:
@@ -34,7 +20,9 @@ class Platform {
   // memory it will live in), so that once the clipboard is emptied nothing is left that can run
   // out of memory.
   virtual Status PrepareText(const std::function<void(CodeSink&)>& convert) = 0;
-  virtual Status EmptyClipboard() = 0;
+  // Empties the clipboard before the code is put on it, where the platform needs that; one whose
+  // write replaces all that the clipboard holds at once leaves this step to it.
+  virtual Status EmptyClipboard() { return Status::Ok(); }
   virtual Status PutPreparedText() = 0;
   virtual Status ShowMessage(const std::string& message) = 0;
   // The one message of a failed run; it cannot fail in turn, falling back to standard error.

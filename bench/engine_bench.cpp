@@ -3,13 +3,9 @@
 
 #include <map>
 
-#include "app/text_encoding.h"
-#include "convert/literal_skipping_rewrite.h"
-#include "convert/pieces.h"
 #include "convert/pipeline.h"
-#include "convert/script_blocks.h"
-#include "convert/write_merge.h"
 #include "page_generator.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -47,9 +43,8 @@ void BM_SplitScriptBlocks(benchmark::State& state) {
   const std::string& page = PageBytes(bench::Shape::kRealistic);
   for (auto _ : state) {
     Discard out;
-    aspclip::PieceWriter lines(out);
-    aspclip::SplitScriptBlocks(page, lines);
-    lines.Finish();
+    aspclip::RunStages(page, aspclip::StageName::kScriptBlocks, aspclip::StageName::kScriptBlocks,
+                       out, aspclip::kDefaultPieceBytes);
   }
   SetPageBytes(state, page.size());
 }
@@ -59,12 +54,8 @@ void BM_SplitAndMerge(benchmark::State& state) {
   const std::string& page = PageBytes(bench::Shape::kRealistic);
   for (auto _ : state) {
     Discard out;
-    aspclip::PieceWriter merged(out);
-    aspclip::WriteMerger merger(merged);
-    aspclip::PieceWriter lines(merger);
-    aspclip::SplitScriptBlocks(page, lines);
-    lines.Finish();
-    merged.Finish();
+    aspclip::RunStages(page, aspclip::StageName::kScriptBlocks, aspclip::StageName::kWriteMerge,
+                       out, aspclip::kDefaultPieceBytes);
   }
   SetPageBytes(state, page.size());
 }

@@ -6,16 +6,16 @@
 #include <cstring>
 #include <memory>
 
-#include "app/read_input.h"
-#include "convert/pieces.h"
+#include "convert/stage.h"
+#include "text/input.h"
 
 int main() {
   aspclip::InputBuffer input;
-  if (!input.ReadAll(fileno(stdin))) return 1;
+  if (!input.ReadAll(fileno(stdin)).ok()) return 1;
   const std::string_view page = input.view();
-  const auto piece = std::make_unique_for_overwrite<char[]>(aspclip::kPieceBytes);
-  for (std::size_t at = 0; at < page.size(); at += aspclip::kPieceBytes) {
-    const std::size_t size = std::min(aspclip::kPieceBytes, page.size() - at);
+  const auto piece = std::make_unique_for_overwrite<char[]>(aspclip::kDefaultPieceBytes);
+  for (std::size_t at = 0; at < page.size(); at += aspclip::kDefaultPieceBytes) {
+    const std::size_t size = std::min(aspclip::kDefaultPieceBytes, page.size() - at);
     std::memcpy(piece.get(), page.data() + at, size);
     if (std::fwrite(piece.get(), 1, size, stdout) != size) return 1;
   }

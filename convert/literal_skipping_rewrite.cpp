@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "scan.h"
+#include "scan/scan.h"
 #include "text_ops.h"
-#include "vb_syntax.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
 struct Rewrite {
@@ -101,4 +100,4 @@ std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
   return taken;
 }
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <string_view>
 
-#include "pieces.h"
+#include "stage.h"
+#include "syntax.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // Turns every "Response.Write " into "OutputString = OutputString & " and every
 // "Server.CreateObject(" into "CreateObject(", in any case, where they stand outside string
@@ -17,6 +18,9 @@ namespace aspclip {
 // break continues nothing.
 class LiteralSkippingRewriter final : public Stage {
  public:
+  // The longest word rewritten, and a continuation behind it.
+  static constexpr std::size_t kLookAhead = kObjectCreation.size() + kContinuation.size();
+
   explicit LiteralSkippingRewriter(PieceWriter& out) : out_(out) {}
   std::size_t Take(std::string_view text, bool final) override;
 
@@ -27,4 +31,4 @@ class LiteralSkippingRewriter final : public Stage {
   bool inLiteral_ = false;  // at the start of the text not yet taken
 };
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

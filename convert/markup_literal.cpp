@@ -1,9 +1,9 @@
 #include "markup_literal.h"
 
-#include "scan.h"
-#include "vb_syntax.h"
+#include "scan/scan.h"
+#include "syntax.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
 constexpr std::string_view kJoin = "\" & vbCrLf & \"";
@@ -98,4 +98,4 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   out.Put(kQuote);
 }
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

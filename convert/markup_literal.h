@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-#include "pieces.h"
+#include "stage.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // The markup without the line breaks at its start and end; empty when nothing but spaces remains,
 // which is markup with nothing to write.
@@ -15,4 +15,4 @@ std::string_view MarkupContent(std::string_view markup);
 // generated line has grown past the limit, a continuation onto an indented new line.
 void MarkupToLiteral(std::string_view content, PieceWriter& out);
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

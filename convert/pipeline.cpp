@@ -1,24 +1,46 @@
 #include "pipeline.h"
 
-#include "literal_skipping_rewrite.h"
+#include <optional>
+#include <stdexcept>
+
 #include "script_blocks.h"
-#include "write_merge.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
-// The stages run as the text flows: each piece of statement lines is merged, and each piece of
-// merged code rewritten, before the next is made.
-void ConvertAspCode(std::string_view page, CodeSink& sink) {
-  SinkStage toSink(sink);
-  PieceWriter code(toSink);
-  LiteralSkippingRewriter rewriter(code);
-  PieceWriter merged(rewriter);
-  WriteMerger merger(merged);
-  PieceWriter lines(merger);
-  SplitScriptBlocks(page, lines);
-  lines.Finish();
-  merged.Finish();
-  code.Finish();
+// The chain is built from its end, each stage writing into the next one's pieces, and runs as the
+// text flows: each piece of statement lines is merged, and each piece of merged code rewritten,
+// before the next is made.
+void RunStages(std::string_view input, StageName first, StageName last, Stage& out,
+               std::size_t pieceBytes) {
+  if (pieceBytes < kSmallestPieceBytes || first > last) {
+    throw std::invalid_argument("no such chain of stages");
+  }
+  const auto runs = [&](StageName stage) { return first <= stage && stage <= last; };
+  Stage* next = &out;
+  std::optional<PieceWriter> code, merged;
+  std::optional<LiteralSkippingRewriter> rewriter;
+  std::optional<WriteMerger> merger;
+  if (runs(StageName::kRewrite)) {
+    next = &rewriter.emplace(code.emplace(*next, pieceBytes));
+  }
+  if (runs(StageName::kWriteMerge)) {
+    next = &merger.emplace(merged.emplace(*next, pieceBytes));
+  }
+  PieceWriter in(*next, pieceBytes);
+  if (first == StageName::kScriptBlocks) {
+    SplitScriptBlocks(input, in);
+  } else {
+    in.Put(input);
+  }
+  in.Finish();
+  for (std::optional<PieceWriter>* writer : {&merged, &code}) {
+    if (writer->has_value()) (*writer)->Finish();
+  }
 }
 
-}  // namespace aspclip
+void ConvertAspCode(std::string_view page, CodeSink& sink, std::size_t pieceBytes) {
+  SinkStage toSink(sink);
+  RunStages(page, StageName::kScriptBlocks, StageName::kRewrite, toSink, pieceBytes);
+}
+
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

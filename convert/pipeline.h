@@ -1,15 +1,37 @@
 // The engine's one entry: a page source in, Visual Basic that builds its output in OutputString
-// out.
+// out; and the chain of stages that it runs, which tests and benchmarks run in part.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <string_view>
 
-#include "pieces.h"
+#include "literal_skipping_rewrite.h"
+#include "stage.h"
+#include "write_merge.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
+
+// The stages in the order the text flows through them.
+enum class StageName { kScriptBlocks, kWriteMerge, kRewrite };
+
+// The smallest piece a chain may hand on: more than any of its stages leaves untaken.
+inline constexpr std::size_t kSmallestPieceBytes =
+    std::max(
+        {WriteMerger::kLookAhead, LiteralSkippingRewriter::kLookAhead, SinkStage::kLookAhead}) +
+    1;
+static_assert(kDefaultPieceBytes >= kSmallestPieceBytes,
+              "a piece must hold more than a stage leaves behind");
+
+// Runs the stages from `first` to `last` on `input` (the page for the script blocks, statement
+// lines for the write merging, code for the rewrite), handing what `last` writes to `out` in pieces
+// of `pieceBytes`, which must be kSmallestPieceBytes at least.
+void RunStages(std::string_view input, StageName first, StageName last, Stage& out,
+               std::size_t pieceBytes);
 
 // Converts the page, valid UTF-8 (or WTF-8) with CR LF line breaks, and hands the code to `sink` a
 // piece at a time. Every page converts; there is no failure.
-void ConvertAspCode(std::string_view page, CodeSink& sink);
+void ConvertAspCode(std::string_view page, CodeSink& sink,
+                    std::size_t pieceBytes = kDefaultPieceBytes);
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "markup_literal.h"
+#include "syntax.h"
 #include "text_ops.h"
-#include "vb_syntax.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
 static_assert(kBlockOpen[1] == kBlockClose[0], "both delimiters hold the percent sign");
@@ -148,4 +148,4 @@ void SplitScriptBlocks(std::string_view page, PieceWriter& lines) {
   }
 }
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -1,17 +1,18 @@
-#include "pieces.h"
+#include "stage.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "scan.h"
+#include "scan/characters.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
 // Where the text may be cut so that neither side holds part of a character or of a line break.
 std::size_t SafeCut(std::string_view text) {
   std::size_t lead = text.size();
-  while (lead > 0 && text.size() - lead < 3 && IsContinuationByte(text[lead - 1]))
+  while (lead > 0 && text.size() - lead < SinkStage::kLookAhead &&
+         IsContinuationByte(text[lead - 1]))
     --lead;
   if (lead > 0 && !IsContinuationByte(text[lead - 1])) {
     --lead;
@@ -23,12 +24,13 @@ std::size_t SafeCut(std::string_view text) {
 
 }  // namespace
 
-PieceWriter::PieceWriter(Stage& next) : next_(next), buffer_(new char[kPieceBytes]) {}
+PieceWriter::PieceWriter(Stage& next, std::size_t pieceBytes)
+    : next_(next), pieceBytes_(pieceBytes), buffer_(new char[pieceBytes]) {}
 
 void PieceWriter::PutAcrossPieces(std::string_view text) {
   while (!text.empty()) {
-    if (used_ == kPieceBytes) Flush(false);
-    const std::size_t room = std::min(kPieceBytes - used_, text.size());
+    if (used_ == pieceBytes_) Flush(false);
+    const std::size_t room = std::min(pieceBytes_ - used_, text.size());
     text.copy(buffer_.get() + used_, room);
     used_ += room;
     text.remove_prefix(room);
@@ -47,4 +49,4 @@ std::size_t SinkStage::Take(std::string_view text, bool final) {
   return cut;
 }
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -8,30 +8,29 @@
 #include <memory>
 #include <string_view>
 
-#include "vb_syntax.h"
-
-namespace aspclip {
+#include "scan/blocks.h"
 
 #ifndef ASPCLIP_PIECE_BYTES
 #define ASPCLIP_PIECE_BYTES (64 * 1024)
 #endif
-// A test build makes it small, so that pieces end at every place in the text.
-inline constexpr std::size_t kPieceBytes = ASPCLIP_PIECE_BYTES;
 
-// The longest tail a stage may leave: the longest word rewritten, and a continuation behind it.
-inline constexpr std::size_t kLookAhead = kObjectCreation.size() + kContinuation.size();
-static_assert(kPieceBytes > kLookAhead, "a piece must hold more than a stage leaves behind");
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
+// The size of the pieces the stages hand on, unless a chain is given another; a test build makes
+// it small, so that pieces end at every place in the text.
+inline constexpr std::size_t kDefaultPieceBytes = ASPCLIP_PIECE_BYTES;
+
+// A stage declares, as kLookAhead, the longest tail it may leave untaken.
 class Stage {
  public:
   virtual ~Stage() = default;
   // Takes `text` from its start and returns how much it took. While more text may follow
-  // (`final` false) it may leave a tail of at most kLookAhead bytes; with `final` it takes it all.
+  // (`final` false) it may leave a tail of at most its look-ahead; with `final` it takes it all.
   virtual std::size_t Take(std::string_view text, bool final) = 0;
 };
 
-// Where the converted code goes, in pieces of at most kPieceBytes that never end inside a character
-// or between the CR and the LF of a line break.
+// Where the converted code goes, in pieces that never end inside a character or between the CR
+// and the LF of a line break.
 class CodeSink {
  public:
   virtual ~CodeSink() = default;
@@ -69,12 +68,14 @@ inline void CopyBytes(char* to, const char* from, std::size_t size) {
 
 }  // namespace piece_detail
 
+// Collects what a stage writes into pieces of `pieceBytes` for the next stage, which must be more
+// than the next stage's look-ahead.
 class PieceWriter {
  public:
-  explicit PieceWriter(Stage& next);
+  PieceWriter(Stage& next, std::size_t pieceBytes);
 
   void Put(std::string_view text) {
-    if (text.size() <= kPieceBytes - used_) {
+    if (text.size() <= pieceBytes_ - used_) {
       piece_detail::CopyBytes(buffer_.get() + used_, text.data(), text.size());
       used_ += text.size();
     } else {
@@ -82,7 +83,7 @@ class PieceWriter {
     }
   }
   void Put(char c) {
-    if (used_ == kPieceBytes) Flush(false);
+    if (used_ == pieceBytes_) Flush(false);
     buffer_[used_++] = c;
   }
 
@@ -94,6 +95,7 @@ class PieceWriter {
   void Flush(bool final);
 
   Stage& next_;
+  std::size_t pieceBytes_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
 };
@@ -101,6 +103,9 @@ class PieceWriter {
 // The last stage: hands the code to the sink, holding back an unfinished character or line break.
 class SinkStage final : public Stage {
  public:
+  // The longest unfinished character: a four-byte sequence without its last byte.
+  static constexpr std::size_t kLookAhead = 3;
+
   explicit SinkStage(CodeSink& sink) : sink_(sink) {}
   std::size_t Take(std::string_view text, bool final) override;
 
@@ -108,4 +113,4 @@ class SinkStage final : public Stage {
   CodeSink& sink_;
 };
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

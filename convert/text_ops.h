@@ -9,14 +9,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "scan.h"
+#include "scan/scan.h"
 
-namespace aspclip {
-
-// Folds A-Z to a-z and leaves every other byte alone: no letter beyond ASCII takes part in a match.
-constexpr char FoldCase(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // A word of 8 to 32 bytes, matched with upper and lower case taken as equal, eight bytes at a
 // time: where the word has a letter, the text's byte may differ from it in the case bit alone,
@@ -94,4 +89,4 @@ inline std::size_t FindFirst(std::string_view text, std::string_view pattern, st
   return kNotFound;
 }
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

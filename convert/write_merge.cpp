@@ -1,10 +1,9 @@
 #include "write_merge.h"
 
-#include "scan.h"
+#include "scan/scan.h"
 #include "text_ops.h"
-#include "vb_syntax.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
 constexpr std::string_view kOperandJoin = " & ";
@@ -16,12 +15,6 @@ constexpr std::size_t kContinuationMeasure = kContinuationPlaceholder.size();
 // The part of a continuation that stands before its line break.
 constexpr std::string_view kContinuationMark =
     kContinuation.substr(0, kContinuation.size() - kLineBreak.size());
-// What a line's start must show to tell a write: the statement word, and behind its space the
-// rest of a continuation, which would make the word no statement.
-constexpr std::size_t kLineHeadBytes = kWriteStatement.size() - 1 + kContinuation.size();
-// What must follow a line break before the line behind it can be judged.
-constexpr std::size_t kBreakAndHead = kLineBreak.size() + kLineHeadBytes;
-static_assert(kBreakAndHead <= kLookAhead, "a stage leaves no more than the look-ahead");
 
 // The statement word must open the line and be followed by a plain space, not a continuation.
 bool IsWriteLine(std::string_view head) {
@@ -91,7 +84,7 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
     AddToLine(text.substr(i, cr - i), units);
     if (cr == kNotFound) break;
     // The line behind a line break is judged by its start, which may come with the next piece.
-    if (!final && text.size() - cr < kBreakAndHead) return HandOn(text, cr);
+    if (!final && text.size() - cr < kLookAhead) return HandOn(text, cr);
     if (!LineBreakAt(text, cr)) {
       AddToLine(text.substr(cr, 1), 1);  // a lone CR is an ordinary character
       i = cr + 1;
@@ -112,4 +105,4 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
   return text.size();
 }
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <string_view>
 
-#include "pieces.h"
+#include "stage.h"
+#include "syntax.h"
 
-namespace aspclip {
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // Joins each run of statement lines that begin with "Response.Write " into one statement, its
 // operands separated by " & " and continued onto a new line once a generated line holds more than
@@ -14,6 +15,12 @@ namespace aspclip {
 // lines is one line here.
 class WriteMerger final : public Stage {
  public:
+  // What a line's start must show to tell a write: the statement word, and behind its space the
+  // rest of a continuation, which would make the word no statement.
+  static constexpr std::size_t kLineHeadBytes = kWriteStatement.size() - 1 + kContinuation.size();
+  // What must follow a line break before the line behind it can be judged.
+  static constexpr std::size_t kLookAhead = kLineBreak.size() + kLineHeadBytes;
+
   explicit WriteMerger(PieceWriter& out) : out_(out) {}
   std::size_t Take(std::string_view text, bool final) override;
 
@@ -37,4 +44,4 @@ class WriteMerger final : public Stage {
   char beforeLast_ = '\0', last_ = '\0';
 };
 
-}  // namespace aspclip
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -1,37 +1,73 @@
 // The character encodings aspconv reads and writes pages in, through the platform's own converter:
-// iconv(3) on Linux, MultiByteToWideChar and WideCharToMultiByte on Windows. UTF-8, the engine's
-// own, passes through untouched.
+// iconv(3) on Linux (charset_iconv.cpp), MultiByteToWideChar and WideCharToMultiByte on Windows
+// (charset_win32.cpp). UTF-8, the engine's own, needs no conversion.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+
+#include "status.h"
 
 namespace aspclip {
 
 class Charset {
  public:
-  // The encoding called `name` (utf-8, windows-1252, iso-8859-1, utf-16le, ...), or nullptr with
-  // `error` saying why when the platform knows no such encoding.
-  static std::unique_ptr<Charset> Open(const std::string& name, std::string& error);
+  // The encoding called `name` (windows-1252, iso-8859-1, utf-16le, ...); `charset` is left empty
+  // for UTF-8. Fails when the platform knows no such encoding.
+  static Status Open(const std::string& name, std::unique_ptr<Charset>& charset);
   virtual ~Charset() = default;
 
   const std::string& name() const { return name_; }
-  bool IsUtf8() const { return utf8_; }
 
-  // Appends `bytes` in this encoding as UTF-8; false with the offset of the first byte that is not
-  // valid in it.
-  virtual bool ToUtf8(std::string_view bytes, std::string& utf8, std::size_t& badByte) = 0;
-  // Appends UTF-8 text in this encoding; false, with `error` saying why, when the converter fails.
-  virtual bool FromUtf8(std::string_view utf8, std::string& bytes, std::string& error) = 0;
+  // Appends `bytes` in this encoding as UTF-8; fails at the first byte that is not valid in it.
+  virtual Status ToUtf8(std::string_view bytes, std::string& utf8) = 0;
+  // Appends UTF-8 text in this encoding.
+  virtual Status FromUtf8(std::string_view utf8, std::string& bytes) = 0;
 
  protected:
-  Charset(std::string name, bool utf8) : name_(std::move(name)), utf8_(utf8) {}
+  explicit Charset(std::string name) : name_(std::move(name)) {}
+  // ToUtf8's failure at the byte at `offset`.
+  Status InvalidByteAt(std::size_t offset) const;
 
  private:
+  // The platform's converter for an encoding other than UTF-8.
+  static Status OpenConverter(const std::string& name, std::unique_ptr<Charset>& charset);
+
   std::string name_;
-  bool utf8_;
+};
+
+// Upper and lower case, '-' and '_' do not tell encoding names apart: UTF-8, utf8 and Utf_8.
+std::string CanonicalCharsetName(std::string_view name);
+
+// An encoding in which every byte is one character (windows-1252, iso-8859-1, koi8-r, ...): the
+// platform's converter is asked once what each byte is, and pages then convert by lookup, which is
+// many times faster than a call into the converter for each page.
+class SingleByteCharset final : public Charset {
+ public:
+  // `decodeByte` gives the UTF-8 of one byte: false when the byte is no character of the encoding.
+  using DecodeByte = std::function<bool(char byte, std::string& utf8)>;
+  SingleByteCharset(std::string name, const DecodeByte& decodeByte);
+
+  Status ToUtf8(std::string_view bytes, std::string& utf8) override;
+  Status FromUtf8(std::string_view utf8, std::string& bytes) override;
+
+ private:
+  static constexpr int kByteValues = 256;
+
+  // Where every ASCII byte stands for itself, the ASCII at `i` is the same in both encodings: how
+  // many bytes of it a block holds, or 0.
+  std::size_t AsciiKeptAt(std::string_view text, std::size_t i) const;
+
+  std::array<std::string, kByteValues> decoded_;
+  std::array<std::uint8_t, kByteValues> lengths_{};  // of each byte's UTF-8; 0 for no character
+  std::unordered_map<std::uint32_t, char> encoded_;
+  bool asciiKept_ = true;  // every ASCII byte stands for itself
 };
 
 }  // namespace aspclip

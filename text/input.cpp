@@ -1,4 +1,4 @@
-#include "read_input.h"
+#include "input.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "text_encoding.h"
+#include "line_breaks.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -81,7 +81,7 @@ void InputBuffer::Unmap() {
 
 // Reads to the end, into a block of `expected` bytes and more as more comes. A regular file ends
 // where a read gives less than it was asked for; a pipe ends only where a read gives nothing.
-bool InputBuffer::Read(int fd, std::size_t expected, bool regular) {
+Status InputBuffer::Read(int fd, std::size_t expected, bool regular) {
   constexpr std::size_t kChunk = 1 << 20;
   Reserve(size_ + expected + 1);  // + 1: the end shows at once
   for (;;) {
@@ -89,34 +89,36 @@ bool InputBuffer::Read(int fd, std::size_t expected, bool regular) {
     const auto room = static_cast<unsigned>(std::min<std::size_t>(capacity_ - size_, kChunk));
     const auto got = read(fd, data_ + size_, room);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
+    if (got < 0) return CannotReadInput();
     size_ += static_cast<std::size_t>(got);
-    if (got == 0 || (regular && static_cast<std::size_t>(got) < room)) return true;
+    if (got == 0 || (regular && static_cast<std::size_t>(got) < room)) return Status::Ok();
   }
 }
 
-bool InputBuffer::ReadAll(int fd) {
+Status InputBuffer::ReadAll(int fd) {
   struct stat info;
   const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   const std::size_t fileSize = regular ? static_cast<std::size_t>(info.st_size) : 0;
-  return Map(fd, fileSize) || Read(fd, fileSize, regular);
+  if (Map(fd, fileSize)) return Status::Ok();
+  return Read(fd, fileSize, regular);
 }
 
-bool InputBuffer::NormalizeLineBreaks(std::size_t lone) {
-  if (lone == 0) return true;
+Status InputBuffer::NormalizeLineBreaks(std::size_t lone) {
+  if (lone == 0) return Status::Ok();
   if (mapping_ != nullptr) {
     // A mapping cannot grow: the file is read again into a block with room for the new bytes,
     // and counted again in case it changed.
     const std::size_t size = size_;
     Unmap();
     Reserve(size + lone);
-    if (lseek(mappedFd_, mappedFrom_, SEEK_SET) < 0 || !Read(mappedFd_, size, true)) return false;
+    if (lseek(mappedFd_, mappedFrom_, SEEK_SET) < 0) return CannotReadInput();
+    if (Status read = Read(mappedFd_, size, true); !read.ok()) return read;
     lone = CountLoneLineBreaks(view());
   }
   Reserve(size_ + lone);
   ExpandLoneLineBreaks(data_, size_, lone);
   size_ += lone;
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace aspclip

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "status.h"
+
 namespace aspclip {
 
 // Asks for a large block of memory, not yet touched, to be backed by huge pages where there are
@@ -20,20 +22,19 @@ class InputBuffer {
   InputBuffer(const InputBuffer&) = delete;
   InputBuffer& operator=(const InputBuffer&) = delete;
 
-  // Takes everything the descriptor holds from where it stands. False on a read error (errno says
-  // which); throws std::bad_alloc when memory runs out.
-  bool ReadAll(int fd);
+  // Takes everything the descriptor holds from where it stands; throws std::bad_alloc when memory
+  // runs out.
+  Status ReadAll(int fd);
 
-  // Turns each lone CR or LF into CR LF, `lone` being how many CountLoneLineBreaks finds. False on
-  // a read error (errno says which).
-  bool NormalizeLineBreaks(std::size_t lone);
+  // Turns each lone CR or LF into CR LF, `lone` being how many CountLoneLineBreaks finds.
+  Status NormalizeLineBreaks(std::size_t lone);
 
   std::string_view view() const { return {data_, size_}; }
 
  private:
   bool Map(int fd, std::size_t fileSize);
   void Unmap();
-  bool Read(int fd, std::size_t expected, bool regular);
+  Status Read(int fd, std::size_t expected, bool regular);
   void Reserve(std::size_t capacity);
 
   char* data_ = nullptr;

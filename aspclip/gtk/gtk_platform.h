@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "aspclip/platform.h"
 #include "large_text_server.h"
 
 namespace aspclip {
@@ -24,7 +24,6 @@ class GtkPlatform final : public Platform {
   Status AskForText(bool& holdsText) override;
   Status ReadText(std::string& page) override;
   Status PrepareText(const std::function<void(CodeSink&)>& convert) override;
-  Status EmptyClipboard() override;
   Status PutPreparedText() override;
   Status ShowMessage(const std::string& message) override;
   void ShowFailure(const std::string& message) override;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/aspclip_arguments.h"
-#include "app/clipboard_run.h"
+#include "aspclip/arguments.h"
+#include "aspclip/clipboard_run.h"
 #include "gtk_platform.h"
 #include "run_lock.h"
 
@@ -73,8 +73,8 @@ int RunChild(int pipeWrite) {
   if (!gtk_init_check(nullptr, nullptr)) {
     std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
                  kApplicationTitle);
-    Tell(pipeWrite, {aspclip::kExitNoDisplay, false});
-    return aspclip::kExitNoDisplay;
+    Tell(pipeWrite, {aspclip::kExitUsage, false});
+    return aspclip::kExitUsage;
   }
   gtk_window_set_default_icon_name(kApplicationTitle);
   aspclip::RunLock lock(gdk_display_get_name(gdk_display_get_default()));

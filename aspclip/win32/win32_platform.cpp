@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "app/clipboard_run.h"
-#include "app/text_encoding.h"
+#include "aspclip/clipboard_run.h"
+#include "text/line_breaks.h"
+#include "text/wtf8.h"
 
 namespace aspclip {
 namespace {
@@ -12,12 +13,6 @@ namespace {
 // users expect of any program that pastes.
 constexpr ULONGLONG kOpenWaitMs = 1000;
 constexpr DWORD kOpenRetryMs = 10;
-
-std::wstring Wide(const std::string& utf8) {
-  std::u16string units;
-  AppendUtf16(utf8, units);
-  return std::wstring(units.begin(), units.end());
-}
 
 std::string SystemError(DWORD code) {
   wchar_t* buffer = nullptr;
@@ -31,7 +26,7 @@ std::string SystemError(DWORD code) {
     message.pop_back();
   }
   if (message.empty()) message = L"system error " + std::to_wstring(code);
-  return Wtf8FromUtf16(std::u16string(message.begin(), message.end()));
+  return Wtf8FromWide(message);
 }
 
 Status LastError() {
@@ -51,8 +46,8 @@ class Utf16Sink final : public CodeSink {
 }  // namespace
 
 Win32Platform::Win32Platform()
-    : owner_(CreateWindowExW(0, L"STATIC", L"aspclip", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             nullptr, nullptr)) {}
+    : owner_(CreateWindowExW(0, L"STATIC", WideFromWtf8(kApplicationTitle).c_str(), 0, 0, 0, 0, 0,
+                             HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
 
 Win32Platform::~Win32Platform() {
   CloseClipboard();
@@ -141,14 +136,15 @@ Status Win32Platform::PutPreparedText() {
 }
 
 Status Win32Platform::ShowMessage(const std::string& message) {
-  const std::wstring title = Wide(kApplicationTitle);
-  return MessageBoxW(nullptr, Wide(message).c_str(), title.c_str(), MB_OK) != 0 ? Status::Ok()
-                                                                                : LastError();
+  const std::wstring title = WideFromWtf8(kApplicationTitle);
+  return MessageBoxW(nullptr, WideFromWtf8(message).c_str(), title.c_str(), MB_OK) != 0
+             ? Status::Ok()
+             : LastError();
 }
 
 void Win32Platform::ShowFailure(const std::string& message) {
-  const std::wstring title = Wide(kApplicationTitle);
-  MessageBoxW(nullptr, Wide(message).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+  const std::wstring title = WideFromWtf8(kApplicationTitle);
+  MessageBoxW(nullptr, WideFromWtf8(message).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace aspclip

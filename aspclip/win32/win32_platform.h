@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/platform.h"
+#include "aspclip/platform.h"
 
 namespace aspclip {
 

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/text_encoding.h"
-#include "convert/scan.h"
+#include "convert/scan/scan.h"
+#include "text/line_breaks.h"
+#include "text/utf8.h"
+#include "text/wtf8.h"
 
 namespace {
 

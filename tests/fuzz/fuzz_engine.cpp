@@ -17,6 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size % 2 == 1) page += static_cast<char16_t>(data[size - 1] | 0x80);
   reference::Text expected = page;
   reference::ConvertAspCode(expected);
-  if (harness::ConvertAspCode(page) != expected) std::abort();
+#if defined(ASPCLIP_FUZZ_PLAIN_ENGINE)
+  const harness::Engine& engine = harness::PlainEngine();
+#else
+  const harness::Engine& engine = harness::VectorEngine();
+#endif
+  if (engine.convertAspCode(page, engine.defaultPieceBytes) != expected) std::abort();
   return 0;
 }

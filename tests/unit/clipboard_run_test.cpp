@@ -1,4 +1,4 @@
-#include "app/clipboard_run.h"
+#include "aspclip/clipboard_run.h"
 
 #include <gtest/gtest.h>
 

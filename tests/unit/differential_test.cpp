@@ -1,5 +1,6 @@
 // The engine against the step-by-step reference, on seeded random pages made of the tokens the
-// rules turn on.
+// rules turn on: both builds of the engine, each at the smallest piece its chain allows, at one
+// that still cuts nearly every line, and at the programs' own.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,29 +11,76 @@
 
 namespace {
 
+using reference::Text;
+
+struct Variant {
+  const harness::Engine* engine;
+  std::size_t pieceBytes;
+};
+
+std::vector<Variant> Variants() {
+  constexpr std::size_t kSmallPiece = 32;
+  std::vector<Variant> variants;
+  for (const harness::Engine* engine : {&harness::VectorEngine(), &harness::PlainEngine()}) {
+    for (const std::size_t piece :
+         {engine->smallestPieceBytes, kSmallPiece, engine->defaultPieceBytes})
+      variants.push_back({engine, piece});
+  }
+  return variants;
+}
+
+std::string Describe(const Variant& variant, int seed, const Text& page) {
+  return std::string(variant.engine->name) + ", pieces of " + std::to_string(variant.pieceBytes) +
+         ", seed " + std::to_string(seed) + ", page " + testing::PrintToString(page);
+}
+
+Text RandomPage(int seed, std::size_t mostTokens) {
+  std::mt19937 random(seed);
+  std::vector<std::uint32_t> choices(random() % mostTokens);
+  for (auto& choice : choices)
+    choice = random();
+  return page_tokens::PageOf(choices);
+}
+
 TEST(Differential, EngineMatchesReferenceOnRandomPages) {
   constexpr int kPages = 20000;
+  const std::vector<Variant> variants = Variants();
   for (int seed = 0; seed < kPages; ++seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint32_t> choices(random() % 64);
-    for (auto& choice : choices)
-      choice = random() % (page_tokens::Tokens().size() * 4);
-    const reference::Text page = page_tokens::PageOf(choices);
-    reference::Text expected = page;
+    const Text page = RandomPage(seed, 64);
+    Text expected = page;
     reference::ConvertAspCode(expected);
-    ASSERT_EQ(harness::ConvertAspCode(page), expected)
-        << "seed " << seed << ", page " << testing::PrintToString(page);
+    for (const Variant& variant : variants) {
+      ASSERT_EQ(variant.engine->convertAspCode(page, variant.pieceBytes), expected)
+          << Describe(variant, seed, page);
+    }
   }
 }
 
+// Each stage on its own: the split of a page, the merging and rewrites of statement lines (those
+// the reference's split makes, and the page itself read as lines), and one markup piece's literal.
 TEST(Differential, EngineMatchesReferenceOnEachPass) {
-  for (int seed = 0; seed < 2000; ++seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint32_t> choices(random() % 32);
-    for (auto& choice : choices)
-      choice = random() % (page_tokens::Tokens().size() * 4);
-    const reference::Text page = page_tokens::PageOf(choices);
-    ASSERT_EQ(harness::MarkupToLiteral(page), reference::MarkupToLiteral(page)) << seed;
+  constexpr int kPages = 2000;
+  const std::vector<Variant> variants = Variants();
+  const auto merged = [](Text lines) {
+    reference::MergeWriteRuns(lines);
+    reference::RewriteObjectCreation(lines);
+    return lines;
+  };
+  for (int seed = 0; seed < kPages; ++seed) {
+    const Text page = RandomPage(seed, 32);
+    Text statements = page;
+    reference::SplitScriptBlocks(statements);
+    const Text mergedStatements = merged(statements), mergedPage = merged(page);
+    const Text literal = reference::MarkupToLiteral(page);
+    for (const Variant& variant : variants) {
+      const harness::Engine& engine = *variant.engine;
+      const std::size_t piece = variant.pieceBytes;
+      const std::string where = Describe(variant, seed, page);
+      ASSERT_EQ(engine.splitScriptBlocks(page, piece), statements) << "split, " << where;
+      ASSERT_EQ(engine.mergeWriteRuns(statements, piece), mergedStatements) << "merge, " << where;
+      ASSERT_EQ(engine.mergeWriteRuns(page, piece), mergedPage) << "merge of the page, " << where;
+      ASSERT_EQ(engine.markupToLiteral(page, piece), literal) << "literal, " << where;
+    }
   }
 }
 

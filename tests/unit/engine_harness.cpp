@@ -1,16 +1,16 @@
+// Built once for each build of the engine, which has a namespace of its own.
 #include "engine_harness.h"
 
 #include <string>
 
-#include "app/text_encoding.h"
-#include "convert/literal_skipping_rewrite.h"
 #include "convert/markup_literal.h"
 #include "convert/pipeline.h"
-#include "convert/script_blocks.h"
-#include "convert/write_merge.h"
+#include "text/wtf8.h"
 
 namespace harness {
 namespace {
+
+using aspclip::StageName;
 
 // The end of a chain of stages: keeps everything.
 class Collector final : public aspclip::Stage, public aspclip::CodeSink {
@@ -30,43 +30,59 @@ class Collector final : public aspclip::Stage, public aspclip::CodeSink {
   std::string bytes_;
 };
 
-}  // namespace
-
-Text ConvertAspCode(const Text& page) {
+Text RunStages(const Text& input, StageName first, StageName last, std::size_t pieceBytes) {
   Collector out;
-  aspclip::ConvertAspCode(aspclip::Wtf8FromUtf16(page), out);
+  aspclip::RunStages(aspclip::Wtf8FromUtf16(input), first, last, out, pieceBytes);
   return out.Utf16();
 }
 
-Text SplitScriptBlocks(const Text& page) {
+Text ConvertAspCode(const Text& page, std::size_t pieceBytes) {
   Collector out;
-  aspclip::PieceWriter lines(out);
-  aspclip::SplitScriptBlocks(aspclip::Wtf8FromUtf16(page), lines);
-  lines.Finish();
+  aspclip::ConvertAspCode(aspclip::Wtf8FromUtf16(page), out, pieceBytes);
   return out.Utf16();
 }
 
-Text MergeWriteRuns(const Text& statements) {
-  Collector out;
-  aspclip::PieceWriter code(out);
-  aspclip::LiteralSkippingRewriter rewriter(code);
-  aspclip::PieceWriter merged(rewriter);
-  aspclip::WriteMerger merger(merged);
-  aspclip::PieceWriter lines(merger);
-  lines.Put(aspclip::Wtf8FromUtf16(statements));
-  lines.Finish();
-  merged.Finish();
-  code.Finish();
-  return out.Utf16();
+Text SplitScriptBlocks(const Text& page, std::size_t pieceBytes) {
+  return RunStages(page, StageName::kScriptBlocks, StageName::kScriptBlocks, pieceBytes);
 }
 
-Text MarkupToLiteral(const Text& markup) {
+Text MergeWriteRuns(const Text& statements, std::size_t pieceBytes) {
+  return RunStages(statements, StageName::kWriteMerge, StageName::kRewrite, pieceBytes);
+}
+
+Text MarkupToLiteral(const Text& markup, std::size_t pieceBytes) {
   Collector out;
-  aspclip::PieceWriter literal(out);
+  aspclip::PieceWriter literal(out, pieceBytes);
   const std::string bytes = aspclip::Wtf8FromUtf16(markup);
   aspclip::MarkupToLiteral(aspclip::MarkupContent(bytes), literal);
   literal.Finish();
   return out.Utf16();
 }
+
+const Engine kEngine = {
+#if defined(ASPCLIP_SCALAR_SCAN)
+    "plain loops",
+#else
+    "vector scans",
+#endif
+    aspclip::kSmallestPieceBytes,
+    aspclip::kDefaultPieceBytes,
+    ConvertAspCode,
+    SplitScriptBlocks,
+    MergeWriteRuns,
+    MarkupToLiteral,
+};
+
+}  // namespace
+
+#if defined(ASPCLIP_SCALAR_SCAN)
+const Engine& PlainEngine() {
+  return kEngine;
+}
+#else
+const Engine& VectorEngine() {
+  return kEngine;
+}
+#endif
 
 }  // namespace harness

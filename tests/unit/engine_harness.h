@@ -1,6 +1,9 @@
 // Runs the engine, or some of its stages, on UTF-16 text as the rule tables and the reference
-// write it: the text goes in as WTF-8, and what comes out is read back as UTF-16.
+// write it: the text goes in as WTF-8, and what comes out is read back as UTF-16. Both builds of
+// the engine, with vector scans and with plain loops, are here, each at any piece size.
 #pragma once
+
+#include <cstddef>
 
 #include "reference_text_ops.h"
 
@@ -8,11 +11,32 @@ namespace harness {
 
 using reference::Text;
 
-Text ConvertAspCode(const Text& page);
-Text SplitScriptBlocks(const Text& page);
-// The write-merging stage and the rewrites behind it.
-Text MergeWriteRuns(const Text& statements);
-// The literal of one markup piece; two quotes alone where the markup has nothing to write.
-Text MarkupToLiteral(const Text& markup);
+struct Engine {
+  const char* name;
+  std::size_t smallestPieceBytes, defaultPieceBytes;
+  Text (*convertAspCode)(const Text& page, std::size_t pieceBytes);
+  Text (*splitScriptBlocks)(const Text& page, std::size_t pieceBytes);
+  // The write-merging stage and the rewrites behind it.
+  Text (*mergeWriteRuns)(const Text& statements, std::size_t pieceBytes);
+  // The literal of one markup piece; two quotes alone where the markup has nothing to write.
+  Text (*markupToLiteral)(const Text& markup, std::size_t pieceBytes);
+};
+
+const Engine& VectorEngine();
+const Engine& PlainEngine();
+
+// The engine as the programs run it.
+inline Text ConvertAspCode(const Text& page) {
+  return VectorEngine().convertAspCode(page, VectorEngine().defaultPieceBytes);
+}
+inline Text SplitScriptBlocks(const Text& page) {
+  return VectorEngine().splitScriptBlocks(page, VectorEngine().defaultPieceBytes);
+}
+inline Text MergeWriteRuns(const Text& statements) {
+  return VectorEngine().mergeWriteRuns(statements, VectorEngine().defaultPieceBytes);
+}
+inline Text MarkupToLiteral(const Text& markup) {
+  return VectorEngine().markupToLiteral(markup, VectorEngine().defaultPieceBytes);
+}
 
 }  // namespace harness

@@ -49,17 +49,30 @@ inline const std::vector<reference::Text>& Tokens() {
   return tokens;
 }
 
-// Each choice picks one token; the case of the statement words varies with the choice.
+// The case of a token's letters, over the whole token: as written, all lower, all upper, or each
+// letter flipped or not by a bit of the variation, spread so that every letter may change.
+inline void VaryCase(reference::Text& token, std::uint32_t variation) {
+  enum { kAsWritten, kLower, kUpper, kMixed, kWays };
+  const std::uint32_t way = variation % kWays;
+  std::uint32_t mix = (variation / kWays + 1) * 0x9E3779B1U;  // a few bits reach every letter
+  for (char16_t& c : token) {
+    const bool upper = c >= u'A' && c <= u'Z', lower = c >= u'a' && c <= u'z';
+    if (!upper && !lower) continue;
+    const bool flip = way == kLower   ? upper
+                      : way == kUpper ? lower
+                      : way == kMixed ? (mix & 1) != 0
+                                      : false;
+    if (flip) c ^= 0x20;
+    mix = mix >> 1 | mix << 31;
+  }
+}
+
+// Each choice picks one token and the case of its letters.
 inline reference::Text PageOf(const std::vector<std::uint32_t>& choices) {
   reference::Text page;
   for (std::uint32_t choice : choices) {
     reference::Text token = Tokens()[choice % Tokens().size()];
-    std::uint32_t caseBits = choice / static_cast<std::uint32_t>(Tokens().size());
-    for (char16_t& c : token) {
-      const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-      if (letter && (caseBits & 1)) c ^= 0x20;
-      if (letter) caseBits >>= 1;
-    }
+    VaryCase(token, choice / static_cast<std::uint32_t>(Tokens().size()));
     page += token;
   }
   return page;

@@ -1,8 +1,10 @@
-#include "app/text_encoding.h"
+#include "text/line_breaks.h"
+#include "text/utf8.h"
+#include "text/wtf8.h"
 
 #include <gtest/gtest.h>
 
-#include "convert/scan.h"
+#include "convert/scan/scan.h"
 
 namespace aspclip {
 namespace {

@@ -1,0 +1,37 @@
+// Planning a run: the operands and the folders among them become jobs, one a page, each with the
+// file its code goes to; pages that cannot be planned are refused, each with its reason.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "text/status.h"
+
+namespace aspconv {
+
+namespace fs = std::filesystem;
+
+// One page: where it comes from and where its code goes; an empty path is standard input or
+// output.
+struct Job {
+  fs::path input;
+  fs::path output;
+};
+
+struct Plan {
+  std::vector<Job> jobs;
+  std::vector<aspclip::Status> refused;  // each names the page or folder
+};
+
+// Plans the conversion of `operands` ("-" is standard input; none is standard input) to `output`
+// (none is standard output). Fails with a usage error's message.
+aspclip::Status PlanJobs(std::vector<std::string> operands,
+                         const std::optional<std::string>& output, Plan& plan);
+
+// Paths are carried as UTF-8 in messages and options, whatever the system's own form.
+std::string Utf8(const fs::path& path);
+fs::path PathOf(const std::string& utf8);
+
+}  // namespace aspconv

@@ -1,0 +1,57 @@
+// Characters as the engine and the text boundary meet them: UTF-8 (or WTF-8) sequences, their
+// length in UTF-16 code units as Visual Basic counts it, and the ASCII case fold.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace aspclip {
+
+// Folds A-Z to a-z and leaves every other byte alone: no letter beyond ASCII takes part in a match.
+constexpr char FoldCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A byte that continues a UTF-8 (or WTF-8) sequence: 10xxxxxx.
+inline bool IsContinuationByte(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// How many bytes a UTF-8 (or WTF-8) sequence takes, judged by its first byte.
+inline std::size_t SequenceLength(char lead) {
+  const auto byte = static_cast<unsigned char>(lead);
+  return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+}
+
+// The length of UTF-8 (or WTF-8) text in UTF-16 code units, as Visual Basic counts it: every byte
+// but a continuation byte (10xxxxxx) starts a character, and one of four bytes (1111xxxx) needs a
+// surrogate pair. Eight bytes at a time, each byte's top bits lined up with its bit 7.
+inline std::size_t Utf16Length(std::string_view text) {
+  constexpr std::uint64_t kTopBits = 0x8080808080808080, kLowBits = kTopBits >> 7;
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  // The sum of the bytes' bits 7, gathered in the top byte by one multiplication.
+  const auto countTopBits = [](std::uint64_t bits) {
+    return static_cast<std::size_t>(((bits >> 7) * kLowBits) >> (8 * (kWord - 1)));
+  };
+  std::size_t units = 0, i = 0;
+  for (; i + kWord <= text.size(); i += kWord) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, kWord);
+    if ((w & kTopBits) == 0) {  // ASCII
+      units += kWord;
+      continue;
+    }
+    const std::uint64_t continuations = w & ~(w << 1) & kTopBits;
+    const std::uint64_t fourByteLeads = w & (w << 1) & (w << 2) & (w << 3) & kTopBits;
+    units += kWord - countTopBits(continuations) + countTopBits(fourByteLeads);
+  }
+  for (; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+  }
+  return units;
+}
+
+}  // namespace aspclip

@@ -1,0 +1,95 @@
+// Encodings on Linux, through iconv(3).
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "charset.h"
+
+namespace aspclip {
+namespace {
+
+const auto kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// One converter each way.
+class IconvCharset final : public Charset {
+ public:
+  IconvCharset(std::string name, iconv_t decoder, iconv_t encoder)
+      : Charset(std::move(name)), decoder_(decoder), encoder_(encoder) {}
+  ~IconvCharset() override {
+    iconv_close(decoder_);
+    iconv_close(encoder_);
+  }
+
+  Status ToUtf8(std::string_view bytes, std::string& utf8) override {
+    utf8.reserve(utf8.size() + bytes.size() + bytes.size() / 4);  // most pages are mostly ASCII
+    return Convert(decoder_, bytes, utf8,
+                   [this](std::size_t offset, int) { return InvalidByteAt(offset); });
+  }
+
+  Status FromUtf8(std::string_view utf8, std::string& bytes) override {
+    return Convert(encoder_, utf8, bytes, [this](std::size_t, int error) {
+      return Status::Failed("cannot encode in " + name() + " (" + std::strerror(error) + ")");
+    });
+  }
+
+ private:
+  // Appends the conversion of `in` to `out`; where the converter stops early, fails as `failure`
+  // says for the offset it stopped at and the errno it stopped with. iconv writes into a small
+  // buffer that is appended, so that no room is cleared in advance.
+  template <typename Failure>
+  static Status Convert(iconv_t converter, std::string_view in, std::string& out, Failure failure) {
+    constexpr std::size_t kChunk = 64 << 10;
+    char chunk[kChunk];
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // a fresh start for each text
+    char* from = const_cast<char*>(in.data());
+    std::size_t left = in.size();
+    while (left > 0) {
+      char* to = chunk;
+      std::size_t free = kChunk;
+      const std::size_t result = iconv(converter, &from, &left, &to, &free);
+      out.append(chunk, kChunk - free);
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        return failure(in.size() - left, errno);
+      }
+    }
+    return Status::Ok();
+  }
+
+  iconv_t decoder_, encoder_;
+};
+
+}  // namespace
+
+Status Charset::OpenConverter(const std::string& name, std::unique_ptr<Charset>& charset) {
+  const iconv_t decoder = iconv_open("UTF-8", name.c_str());
+  const iconv_t encoder = iconv_open(name.c_str(), "UTF-8");
+  if (decoder == kNoConverter || encoder == kNoConverter) {
+    if (decoder != kNoConverter) iconv_close(decoder);
+    if (encoder != kNoConverter) iconv_close(encoder);
+    return Status::Failed("unknown encoding '" + name + "'");
+  }
+  // A byte that needs more behind it belongs to an encoding of several bytes a character.
+  bool severalBytes = false;
+  const auto decodeByte = [&](char byte, std::string& utf8) {
+    char out[8];
+    char *from = &byte, *to = out;
+    std::size_t left = 1, free = sizeof out;
+    iconv(decoder, nullptr, nullptr, nullptr, nullptr);
+    const bool converted = iconv(decoder, &from, &left, &to, &free) != static_cast<std::size_t>(-1);
+    severalBytes = severalBytes || (!converted && errno == EINVAL);
+    utf8.assign(out, sizeof out - free);
+    return converted;
+  };
+  auto singleByte = std::make_unique<SingleByteCharset>(name, decodeByte);
+  if (severalBytes) {
+    charset = std::make_unique<IconvCharset>(name, decoder, encoder);
+  } else {
+    iconv_close(decoder);
+    iconv_close(encoder);
+    charset = std::move(singleByte);
+  }
+  return Status::Ok();
+}
+
+}  // namespace aspclip
