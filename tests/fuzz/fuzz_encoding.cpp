@@ -33,13 +33,38 @@ void CheckUtf8(std::string_view bytes) {
   Require(aspclip::Wtf8FromUtf16(units) == bytes);
 }
 
+// The line breaks as plainly as they can be said, a byte at a time.
+std::string PlainCrLf(std::string_view bytes) {
+  std::string crlf;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const bool pair = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+    if (pair || bytes[i] == '\r' || bytes[i] == '\n') {
+      crlf += "\r\n";
+      i += pair;
+    } else {
+      crlf += bytes[i];
+    }
+  }
+  return crlf;
+}
+std::string PlainLf(std::string_view bytes) {
+  std::string lf;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) lf += bytes[i];
+  }
+  return lf;
+}
+
 void CheckLineBreaks(std::string_view bytes) {
   const std::string crlf = aspclip::WithCrLf(bytes);
-  Require(aspclip::CountLoneLineBreaks(crlf) == 0);
-  Require(crlf.size() == bytes.size() + aspclip::CountLoneLineBreaks(bytes));
-  std::string lf;
-  aspclip::AppendWithLf(crlf, lf);
-  Require(lf.find("\r\n") == std::string::npos);
+  Require(crlf == PlainCrLf(bytes));
+  Require(aspclip::CountLoneLineBreaks(bytes) == crlf.size() - bytes.size());
+  // Appended to what is there, and the same for any text, its CR LF pairs or not.
+  for (const std::string_view text : {std::string_view(crlf), bytes}) {
+    std::string lf = "kept";
+    aspclip::AppendWithLf(text, lf);
+    Require(lf == "kept" + PlainLf(text));
+  }
 }
 
 void CheckWtf8(const std::uint8_t* data, std::size_t size) {

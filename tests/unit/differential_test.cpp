@@ -52,6 +52,8 @@ TEST(Differential, EngineMatchesReferenceOnRandomPages) {
     for (const Variant& variant : variants) {
       ASSERT_EQ(variant.engine->convertAspCode(page, variant.pieceBytes), expected)
           << Describe(variant, seed, page);
+      ASSERT_TRUE(variant.engine->cutsCleanly(page, variant.pieceBytes))
+          << "a piece ends inside a character or line break, " << Describe(variant, seed, page);
     }
   }
 }

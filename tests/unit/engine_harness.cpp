@@ -5,6 +5,7 @@
 
 #include "convert/markup_literal.h"
 #include "convert/pipeline.h"
+#include "convert/scan/characters.h"
 #include "text/wtf8.h"
 
 namespace harness {
@@ -29,6 +30,33 @@ class Collector final : public aspclip::Stage, public aspclip::CodeSink {
  private:
   std::string bytes_;
 };
+
+// Records where the pieces that reach it end.
+class CutRecorder final : public aspclip::CodeSink {
+ public:
+  void Put(std::string_view piece) override {
+    if (!last_.empty() && !StartsCleanly(piece)) clean_ = false;
+    last_ = piece.empty() ? last_ : std::string(piece);
+  }
+  bool clean() const { return clean_; }
+
+ private:
+  // A piece may follow the last one here: not between a CR and its LF, nor inside a character.
+  bool StartsCleanly(std::string_view piece) const {
+    if (piece.empty()) return true;
+    if (last_.back() == '\r' && piece.front() == '\n') return false;
+    return !aspclip::IsContinuationByte(piece.front());
+  }
+
+  std::string last_;
+  bool clean_ = true;
+};
+
+bool CutsCleanly(const Text& page, std::size_t pieceBytes) {
+  CutRecorder recorder;
+  aspclip::ConvertAspCode(aspclip::Wtf8FromUtf16(page), recorder, pieceBytes);
+  return recorder.clean();
+}
 
 Text RunStages(const Text& input, StageName first, StageName last, std::size_t pieceBytes) {
   Collector out;
@@ -71,6 +99,7 @@ const Engine kEngine = {
     SplitScriptBlocks,
     MergeWriteRuns,
     MarkupToLiteral,
+    CutsCleanly,
 };
 
 }  // namespace

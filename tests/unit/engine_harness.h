@@ -20,6 +20,9 @@ struct Engine {
   Text (*mergeWriteRuns)(const Text& statements, std::size_t pieceBytes);
   // The literal of one markup piece; two quotes alone where the markup has nothing to write.
   Text (*markupToLiteral)(const Text& markup, std::size_t pieceBytes);
+  // Whether each piece of the page's code that reaches the sink ends where a character and a line
+  // break do, as a sink that encodes piece by piece needs.
+  bool (*cutsCleanly)(const Text& page, std::size_t pieceBytes);
 };
 
 const Engine& VectorEngine();

@@ -10,6 +10,7 @@
 //   clipio dismiss FILE   wait up to 10 s for a message box, write "caption\ntext" (UTF-8) to
 //                         FILE and press OK; exit 4 when none appeared
 //   clipio formats        print the clipboard's format numbers, one a line
+//   clipio sequence       print the clipboard's sequence number, which every change raises
 //   clipio boxes          print how many message boxes titled "aspclip" are open
 //   clipio holdopen MS    keep the clipboard open for MS milliseconds
 //   clipio hold           stay alive until killed (keeps Wine's clipboard holder running)
@@ -163,6 +164,10 @@ int wmain(int argc, wchar_t** argv) {
       printf("%u\n", format);
     }
     CloseClipboard();
+    return 0;
+  }
+  if (command == L"sequence") {
+    printf("%lu\n", GetClipboardSequenceNumber());
     return 0;
   }
   if (command == L"boxes") {

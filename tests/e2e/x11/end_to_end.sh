@@ -1,11 +1,11 @@
 #!/bin/bash
 # The real aspclip against the real X11 clipboard, on a private headless display: xclip puts and
 # reads the clipboard, the box's text is read through AT-SPI, xdotool presses OK.
-# usage: end_to_end.sh ASPCLIP ASPCONV
+# usage: end_to_end.sh ASPCLIP REFERENCE_CONVERT
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 PROG=$(realpath "$1")
-ASPCONV=$(realpath "$2")
+REFERENCE=$(realpath "$2")
 NAME=$(basename "$PROG")
 . "$HERE/../lib.sh"
 
@@ -27,13 +27,25 @@ fi
 
 T=$(mktemp -d)
 put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
-get() { timeout 10 xclip -selection clipboard -o ${1:+-t "$1"} 2>/dev/null; }
+# get [TYPE]: the clipboard's text; a read that fails or times out says so, which no text equals.
+get() {
+  timeout 10 xclip -selection clipboard -o ${1:+-t "$1"} >"$T/got" 2>/dev/null
+  local rc=$?
+  if [ "$rc" -eq 0 ]; then cat "$T/got"; else echo "[the clipboard could not be read: $rc]"; fi
+}
+# owner: the window that owns the clipboard, 0 for none.
+owner() {
+  /usr/bin/python3 -c 'from Xlib import display, X
+d = display.Display(); w = d.get_selection_owner(d.intern_atom("CLIPBOARD"))
+print(0 if w == X.NONE else w.id)'
+}
 alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
 gone_soon() { for _ in $(seq "${2:-40}"); do alive "$1" || return 0; sleep 0.05; done; return 1; }  # PID [TRIES]
 box_process() { pgrep -x -P "$1" "$NAME"; }  # box_process PID: the child that shows PID's box
 servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
-# What aspclip should leave on the clipboard: the converted page with the platform's LF breaks.
-expected() { "$ASPCONV" <"$1" | tr -d '\r'; }
+# What aspclip should leave on the clipboard: the page converted by the step-by-step reference,
+# with the platform's LF breaks.
+expected() { timeout 60 "$REFERENCE" --lf <"$1"; }
 
 # boxes: the windows of the boxes that show. xdotool exits on an X error when a window goes away
 # while it searches the tree, so such a search is made again.
@@ -51,9 +63,16 @@ find_box() {
   until w=$(boxes | head -1); [ -n "$w" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
   echo "$w"
 }
-# finish PID: waits at most 15 s for a program to end, then kills it, so that a broken run fails
-# its checks instead of hanging the test. Returns the program's exit status.
-finish() { gone_soon "$1" 300 || kill -KILL "$1" 2>/dev/null; wait "$1"; }
+# finish PID: waits at most 15 s for a program to end, then kills it and fails, so that a broken
+# run fails a check instead of hanging the test. Every program started in the background ends
+# through here. Returns the program's exit status.
+finish() {
+  if ! gone_soon "$1" 300; then
+    kill -KILL "$1" 2>/dev/null
+    check "a program started in the background ends within 15 s" ended "killed"
+  fi
+  wait "$1"
+}
 # close_box WINDOW PID: presses Return in the box until the program ends, a key that went astray
 # pressed again, and sets RC.
 close_box() {
@@ -82,16 +101,22 @@ run_prog() {
 
 expect_converted() {  # expect_converted NAME FILE [EXPECTED_RESULT_FILE]
   put "$2"
+  local before; before=$(owner)
   run_prog
   local want; want=$( ([ -n "${3:-}" ] && cat "$3" || expected "$2") | md5sum)
   check "$1: message and title" "aspclip: Code converted" "$TITLE: $MSG"
   check "$1: exit status, waited for OK" "0 yes" "$RC $WAITED"
   check "$1: result on the clipboard while the box shows" "$want" "$DURING"
   check "$1: result pasteable after exit" "$want" "$(get | md5sum)"
+  # Even an empty code is put there: a server of this program owns the clipboard now.
+  local after; after=$(owner)
+  check "$1: a server took the clipboard" yes \
+    "$([ -n "$SERVER" ] && [ "$after" != 0 ] && [ "$after" != "$before" ] && echo yes ||
+       echo "no: server ${SERVER:-none}, owner $before then $after")"
   local server=$SERVER
   echo next | xclip -selection clipboard -i >/dev/null 2>&1
-  gone_soon "$server" && check "$1: server ends on the next copy" ok ok ||
-    check "$1: server ends on the next copy" gone "$server alive"
+  [ -n "$server" ] && gone_soon "$server" && check "$1: server ends on the next copy" ok ok ||
+    check "$1: server ends on the next copy" gone "${server:-no server} alive"
 }
 
 printf '<html>\r\n<body>\r\n<%%Set c = Server.CreateObject("App.Counter")%%>\r\n<p class="x">Hello, <%%=name%%>!</p>\r\n</body>\r\n</html>' >"$T/example"
@@ -99,12 +124,13 @@ printf '\nOutputString = OutputString & "<html>" & vbCrLf & "<body>"\nSet c = Cr
 printf '<p>\n<%%= a %%>\n</p>\n' >"$T/lf"
 printf '\nOutputString = OutputString & "<p>" &  a  & "</p>"\n' >"$T/lf.vb"
 printf 'caf\xc3\xa9 <%%="\xf0\x9f\x98\x80"%%> na\xc3\xafve\r\n' >"$T/utf8"
+printf '<p>\r<%%= a %%>\r</p>\r' >"$T/cr"
 : >"$T/empty"
 
 # An argument only tells about the program: none reads, empties or serves the clipboard.
 put "$T/example"
 while IFS='|' read -r arguments code out err; do
-  "$PROG" $arguments >"$T/out" 2>"$T/err"; rc=$?
+  timeout 10 "$PROG" $arguments >"$T/out" 2>"$T/err"; rc=$?
   check "arguments '$arguments': exit code, output, error" "$code|$out|$err" \
     "$rc|$(head -1 "$T/out" | sed 's/[0-9][0-9.]*$/N/')|$(tr '\n' '~' <"$T/err")"
 done <<'CASES'
@@ -119,6 +145,7 @@ check "arguments: clipboard untouched, no server" "$(md5sum <"$T/example") none"
 
 expect_converted "worked example" "$T/example" "$T/example.vb"
 expect_converted "LF line breaks" "$T/lf" "$T/lf.vb"
+expect_converted "lone CR line breaks" "$T/cr"
 expect_converted "non-ASCII and emoji" "$T/utf8"
 expect_converted "empty text" "$T/empty" "$T/empty"
 
@@ -128,7 +155,7 @@ put "$T/example"
 "$PROG" & first=$!
 w=$(find_box)
 xdotool windowminimize --sync "$w" 2>/dev/null
-"$PROG" 2>"$T/stderr"; rc=$?
+timeout 20 "$PROG" 2>"$T/stderr"; rc=$?
 sleep 0.3
 check "double start: second exits 0, one box, raised" "0 1 $w" \
   "$rc $(boxes | wc -l) $(xdotool getwindowfocus 2>/dev/null)"
@@ -183,7 +210,8 @@ printf 'a <%%= "x" %%>\r\nb' >"$T/crlf"
 put "$T/crlf"
 run_prog; first=$SERVER
 run_prog
-check "GTK owner as source: converted twice" "$(expected "$T/crlf" | "$ASPCONV" | tr -d '\r' | md5sum)" "$(get | md5sum)"
+timeout 60 "$REFERENCE" <"$T/crlf" >"$T/crlf-once"
+check "GTK owner as source: converted twice" "$(expected "$T/crlf-once" | md5sum)" "$(get | md5sum)"
 check "GTK owner as source: first server ended" "no" "$(alive "$first" && echo yes || echo no)"
 echo next | xclip -selection clipboard -i >/dev/null 2>&1
 
@@ -363,7 +391,7 @@ check "out of memory: page kept" "$(md5sum <"$T/huge")" "$(get | md5sum)"
 rm -f "$T/huge"
 
 # No display at all: one line on standard error, exit code 2.
-DISPLAY= WAYLAND_DISPLAY= "$PROG" >"$T/out" 2>"$T/err"; rc=$?
+DISPLAY= WAYLAND_DISPLAY= timeout 10 "$PROG" >"$T/out" 2>"$T/err"; rc=$?
 check "no display: exit code, one line" "2 1" "$rc $(wc -l <"$T/err")"
 
 sleep 0.3
