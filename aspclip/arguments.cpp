@@ -26,6 +26,16 @@ std::string UsageText() {
          "      --version  show the version and exit\n";
 }
 
+std::string BoxUsageText() {
+  return "Usage: aspclip\n"
+         "\n"
+         "Converts the ASP page on the clipboard into Visual Basic code that builds the page's "
+         "output in OutputString, and puts the code on the clipboard in its place.\n"
+         "\n"
+         "/?, -h, --help: show this help\n"
+         "--version: show the version\n";
+}
+
 std::string VersionText() {
   return "aspclip " ASPCLIP_VERSION "\n";
 }

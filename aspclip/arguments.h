@@ -17,7 +17,10 @@ struct CommandLine {
 // `arguments` leaves out the program's name. Windows programs also take "/?" for help.
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments, bool windows);
 
+// The usage for a terminal; and for a message box, which wraps paragraphs itself and has no
+// columns to line options up in.
 std::string UsageText();
+std::string BoxUsageText();
 std::string VersionText();
 // The error and a hint where help is.
 std::string UnknownArgumentText(const std::string& argument);

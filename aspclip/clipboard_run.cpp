@@ -7,6 +7,8 @@
 namespace aspclip {
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 int Fail(Platform& platform, const std::string& operation, const std::string& reason) {
   platform.ShowFailure("Could not " + operation + ": " + reason);
   return kExitFailure;
@@ -18,6 +20,8 @@ Status PrepareConvertedText(Platform& platform, std::string& failedOperation) {
   try {
     failedOperation = "read the clipboard";
     if (Status read = platform.ReadText(page); !read.ok()) return read;
+    // A leading byte-order mark is no text of the page, as aspconv reads it too.
+    if (page.starts_with(kByteOrderMark)) page.erase(0, kByteOrderMark.size());
     // The code is converted straight into the clipboard's form: running out of memory on the way
     // is the conversion's failure, and any other the preparation's.
     failedOperation = "convert the page";
@@ -30,6 +34,11 @@ Status PrepareConvertedText(Platform& platform, std::string& failedOperation) {
 }
 
 }  // namespace
+
+Status OwnerDidNotAnswer() {
+  return Status::Failed("the program that owns the clipboard did not answer within " +
+                        std::to_string(kOwnerAnswerMs / 1000) + " seconds");
+}
 
 int ConvertClipboard(Platform& platform) {
   bool holdsText = false;

@@ -2,26 +2,23 @@
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <thread>
 
 #include "page_file.h"
 
 namespace aspconv {
 
-using aspclip::Status;
-
-// Each worker has a converter of its own: a converter keeps state while it converts.
-std::vector<Status> ConvertAll(const std::vector<Job>& jobs, const Options& options) {
-  std::vector<Status> outcomes(jobs.size(), Status::Ok());
+// Each worker has converters of its own: a converter keeps state while it converts.
+std::vector<PageOutcome> ConvertAll(const std::vector<Job>& jobs, const Options& options) {
+  std::vector<PageOutcome> outcomes(jobs.size());
   std::atomic<std::size_t> next = 0;
+  const PageFormat format{options.encoding, options.raw};
   const auto work = [&] {
-    std::unique_ptr<aspclip::Charset> charset;
-    // The encoding was opened once already, so that its failure is a usage error.
-    [[maybe_unused]] const Status opened = aspclip::Charset::Open(options.encoding, charset);
-    const PageFormat format{charset.get(), options.raw};
-    for (std::size_t k; (k = next++) < jobs.size();)
-      outcomes[k] = ConvertPage(jobs[k], format);
+    Encodings encodings;
+    for (std::size_t k; (k = next++) < jobs.size();) {
+      PageOutcome& outcome = outcomes[k];
+      outcome.status = ConvertPage(jobs[k], format, encodings, outcome.encoding);
+    }
   };
 #if defined(_GLIBCXX_HAS_GTHREADS)
   const std::size_t workers =

@@ -1,6 +1,7 @@
 // Converting the pages of a plan on every core.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "options.h"
@@ -8,7 +9,12 @@
 
 namespace aspconv {
 
+struct PageOutcome {
+  aspclip::Status status = aspclip::Status::Ok();
+  std::string encoding;  // the page was read in; empty when it could not be read
+};
+
 // Each job's outcome, in the order of the jobs, whatever order the workers finish them in.
-std::vector<aspclip::Status> ConvertAll(const std::vector<Job>& jobs, const Options& options);
+std::vector<PageOutcome> ConvertAll(const std::vector<Job>& jobs, const Options& options);
 
 }  // namespace aspconv

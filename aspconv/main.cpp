@@ -1,14 +1,19 @@
 // aspconv: the converter for files, whole sites and pipes.
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "console.h"
 #include "convert_all.h"
 #include "options.h"
+#include "page_text.h"
 #include "plan.h"
+#include "temporaries.h"
 #include "text/charset.h"
 #include "text/exit_codes.h"
+#include "text/standard_streams.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -22,26 +27,50 @@ namespace {
 using aspclip::Status;
 
 int UsageError(const Status& usage) {
-  std::fprintf(stderr, "aspconv: %s\nTry 'aspconv --help'.\n", usage.reason().c_str());
+  aspconv::Say(stderr, "aspconv: " + usage.reason() + "\nTry 'aspconv --help'.\n");
   return aspclip::kExitUsage;
 }
 
 // Says a failure, which names its file.
 void Report(const Status& failure) {
-  std::fprintf(stderr, "aspconv: %s\n", failure.reason().c_str());
+  aspconv::Say(stderr, "aspconv: " + failure.reason() + "\n");
+}
+
+// "converted 3 files, 1 failed", and with --encoding auto how many were read in which encoding.
+void Summarize(const std::vector<aspconv::PageOutcome>& outcomes, std::size_t pages,
+               std::size_t failed, bool detected) {
+  std::string summary = "converted " + std::to_string(pages - failed) +
+                        (pages - failed == 1 ? " file, " : " files, ") + std::to_string(failed) +
+                        " failed";
+  std::map<std::string, std::size_t> readAs;
+  for (const aspconv::PageOutcome& outcome : outcomes) {
+    if (outcome.status.ok()) ++readAs[outcome.encoding];
+  }
+  if (detected && !readAs.empty()) {
+    std::string counts;
+    for (const auto& [encoding, count] : readAs)
+      counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + encoding;
+    summary += " (" + counts + ")";
+  }
+  aspconv::Say(stderr, summary + "\n");
 }
 
 int Run(std::vector<char*> argv) {
+  aspclip::KeepStandardStreamsOpen();
+  aspconv::RemoveTemporariesOnSignals();
   aspconv::Options options;
   if (Status parsed = aspconv::ParseOptions(argv, options); !parsed.ok()) return UsageError(parsed);
   if (options.request != aspconv::Request::kConvert) {
     const std::string text =
         options.request == aspconv::Request::kHelp ? aspconv::UsageText() : aspconv::VersionText();
-    std::fputs(text.c_str(), stdout);
+    aspconv::Say(stdout, text);
     return aspclip::kExitSuccess;
   }
+  aspconv::StandardOutputForCode();
+  const bool detected = options.encoding == aspconv::kAutomaticEncoding;
   std::unique_ptr<aspclip::Charset> charset;
-  if (Status opened = aspclip::Charset::Open(options.encoding, charset); !opened.ok()) {
+  if (Status opened = aspclip::Charset::Open(options.encoding, charset);
+      !opened.ok() && !detected) {
     return UsageError(opened);
   }
   aspconv::Plan plan;
@@ -50,14 +79,15 @@ int Run(std::vector<char*> argv) {
     Report(refused);
   if (!planned.ok()) return UsageError(planned);
   std::size_t failed = plan.refused.size();
-  for (const Status& outcome : aspconv::ConvertAll(plan.jobs, options)) {
-    if (!outcome.ok()) {
-      Report(outcome);
+  const std::vector<aspconv::PageOutcome> outcomes = aspconv::ConvertAll(plan.jobs, options);
+  for (const aspconv::PageOutcome& outcome : outcomes) {
+    if (!outcome.status.ok()) {
+      Report(outcome.status);
       ++failed;
     }
   }
   const std::size_t pages = plan.jobs.size() + plan.refused.size();
-  if (pages > 1) std::fprintf(stderr, "converted %zu files, %zu failed\n", pages - failed, failed);
+  if (pages > 1) Summarize(outcomes, pages, failed, detected);
   return failed == 0 ? aspclip::kExitSuccess : aspclip::kExitFailure;
 }
 
@@ -66,9 +96,13 @@ int Run(std::vector<char*> argv) {
 #ifdef _WIN32
 // Paths and arguments come as UTF-16 and are carried as UTF-8 to the options and back to the file
 // system, which std::filesystem does on its own.
+// Operands with * and ? are expanded by the runtime, as cmd leaves them to the program.
+extern "C" {
+int _dowildcard = -1;
+}
+
 int wmain(int argc, wchar_t** wargv) {
   _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i)
     arguments.push_back(aspclip::Wtf8FromWide(wargv[i]));

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <string_view>
 
 namespace aspconv {
@@ -17,7 +18,9 @@ constexpr std::string_view kUsage =
     "\n"
     "  -o, --output=OUT     write the code to OUT, a file or, for several inputs, a folder\n"
     "      --encoding=NAME  read pages and write code in NAME (default utf-8): windows-1252,\n"
-    "                       iso-8859-1, utf-16le and whatever else the system converts\n"
+    "                       iso-8859-1, utf-16le and whatever else the system converts;\n"
+    "                       auto reads each page as UTF-8 where it is, else in the encoding\n"
+    "                       it looks to be in, and writes its code in that encoding\n"
     "      --raw            pass line breaks to the converter as they are; by default a lone\n"
     "                       CR or LF is read as a line break, like CR LF\n"
     "  -h, --help           show this help and exit\n"
@@ -25,6 +28,14 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 all converted, 1 some input could not be read, decoded or written, 2 a\n"
     "usage error.\n";
+
+// The option getopt stopped at, as it was written: a long one is an argument of its own, which
+// getopt has passed; a short one may stand in a cluster, and getopt tells which.
+std::string OptionStoppedAt(const std::vector<char*>& argv) {
+  const std::string_view argument = argv[optind - 1];
+  if (argument.starts_with("--")) return std::string(argument.substr(0, argument.find('=')));
+  return std::string("-") + static_cast<char>(optopt);
+}
 
 }  // namespace
 
@@ -38,8 +49,18 @@ aspclip::Status ParseOptions(std::vector<char*> argv, Options& options) {
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
   };
+#ifdef _WIN32
+  // Windows programs also take "/?" for help.
+  if (std::find_if(argv.begin() + 1, argv.end(), [](const char* argument) {
+        return std::string_view(argument) == "/?";
+      }) != argv.end()) {
+    options.request = Request::kHelp;
+    return aspclip::Status::Ok();
+  }
+#endif
   opterr = 0;  // the messages are ours, with the hint
   optind = 0;  // a fresh scan, whatever was parsed before
+  optopt = 0;
   const int argc = static_cast<int>(argv.size());
   argv.push_back(nullptr);
   for (int option;
@@ -61,11 +82,9 @@ aspclip::Status ParseOptions(std::vector<char*> argv, Options& options) {
         options.request = Request::kVersion;
         return aspclip::Status::Ok();
       case ':':
-        return aspclip::Status::Failed(std::string("option '") + argv[optind - 1] +
-                                       "' needs a value");
+        return aspclip::Status::Failed("option '" + OptionStoppedAt(argv) + "' needs a value");
       default:
-        return aspclip::Status::Failed(std::string("unrecognized option '") + argv[optind - 1] +
-                                       "'");
+        return aspclip::Status::Failed("unrecognized option '" + OptionStoppedAt(argv) + "'");
     }
   }
   options.operands.assign(argv.begin() + optind, argv.begin() + argc);

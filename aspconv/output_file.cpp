@@ -2,14 +2,18 @@
 
 #include <fcntl.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <string>
 
+#include "convert/scan/characters.h"
 #include "plan.h"
+#include "temporaries.h"
 
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -23,6 +27,8 @@ using aspclip::Status;
 // How many names the temporary tries before it gives up: another run of this process's ID may
 // have left some behind.
 constexpr int kTemporaryNames = 100;
+// A temporary may be this long whatever its target's name: any file system takes such a name.
+constexpr std::size_t kShortestAllowance = 32;
 
 // A new file that nobody else can have opened: it did not exist.
 int CreateNew(const fs::path& path) {
@@ -42,26 +48,57 @@ int ProcessId() {
   return id;
 }
 
+// The temporary's name: the target's, shortened where it must be so that the temporary's is no
+// longer than the target's, with its own ending. A name that fits where the target's does.
+std::string TemporaryName(const std::string& target, int attempt) {
+  std::string ending = ".";  // appended piece by piece: GCC 12 warns wrongly about operator+
+  ending.append(std::to_string(ProcessId())).append("-").append(std::to_string(attempt));
+  ending.append(".tmp");
+  const std::size_t room = std::max(target.size(), kShortestAllowance) - 1 - ending.size();
+  std::size_t kept = std::min(target.size(), room);
+  while (kept > 0 && kept < target.size() && aspclip::IsContinuationByte(target[kept]))
+    --kept;
+  std::string name = ".";
+  return name.append(target, 0, kept).append(ending);
+}
+
+// The replacement keeps the permission bits of the file it replaces, as editors that save by
+// rename do: a read-only file stays read-only.
+Status KeepMode([[maybe_unused]] const fs::path& target, [[maybe_unused]] int fd) {
+#ifndef _WIN32
+  struct stat info;
+  if (stat(target.c_str(), &info) == 0 && fchmod(fd, info.st_mode & 07777) != 0) {
+    return CannotWriteOutput();
+  }
+#endif
+  return Status::Ok();
+}
+
 }  // namespace
 
 ReplacingFile::~ReplacingFile() {
   if (fd_ >= 0) close(fd_);
-  std::error_code ignored;
-  if (!temporary_.empty()) fs::remove(temporary_, ignored);
+  if (temporary_.empty()) return;
+  WithTemporary(temporary_, false, [&] {
+    std::error_code ignored;
+    fs::remove(temporary_, ignored);
+  });
 }
 
 Status ReplacingFile::Open(const fs::path& target) {
   target_ = target;
+  const std::string name = Utf8(target.filename());
+  int error = 0;
   for (int attempt = 0; fd_ < 0 && attempt < kTemporaryNames; ++attempt) {
-    std::string name = ".";  // appended piece by piece: GCC 12 warns wrongly about operator+
-    name.append(Utf8(target.filename())).append(".").append(std::to_string(ProcessId()));
-    name.append("-").append(std::to_string(attempt)).append(".tmp");
-    temporary_ = target.parent_path() / PathOf(name);
-    fd_ = CreateNew(temporary_);
-    if (fd_ < 0 && errno != EEXIST) break;
+    temporary_ = target.parent_path() / PathOf(TemporaryName(name, attempt));
+    WithTemporary(temporary_, true, [&] {
+      fd_ = CreateNew(temporary_);
+      error = errno;
+    });
+    if (fd_ < 0) WithTemporary(temporary_, false, [] {});
+    if (fd_ < 0 && error != EEXIST) break;
   }
-  if (fd_ >= 0) return Status::Ok();
-  const int error = errno;
+  if (fd_ >= 0) return KeepMode(target, fd_);
   temporary_.clear();
   return CannotWriteOutput(error);
 }
@@ -71,7 +108,7 @@ Status ReplacingFile::Commit() {
   fd_ = -1;
   if (!closed) return CannotWriteOutput();
   std::error_code error;
-  fs::rename(temporary_, target_, error);
+  WithTemporary(temporary_, false, [&] { fs::rename(temporary_, target_, error); });
   if (error) return CannotWriteOutput(error.value());
   temporary_.clear();
   return Status::Ok();

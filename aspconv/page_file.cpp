@@ -3,15 +3,11 @@
 #include <fcntl.h>
 
 #include <new>
-#include <string>
 #include <string_view>
+#include <utility>
 
 #include "convert/pipeline.h"
-#include "convert/scan/scan.h"
 #include "output_file.h"
-#include "text/input.h"
-#include "text/line_breaks.h"
-#include "text/utf8.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -28,62 +24,22 @@ using aspclip::Status;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kStandardInput = 0, kStandardOutput = 1;
 
-int OpenToRead(const fs::path& path) {
+// A file that is there, opened to read (O_RDONLY) or to write (O_WRONLY), in binary.
+int OpenExisting(const fs::path& path, int access) {
 #ifdef _WIN32
-  return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+  return _wopen(path.c_str(), access | _O_BINARY);
 #else
-  return open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  return open(path.c_str(), access | O_CLOEXEC);
 #endif
-}
-
-// The page as the engine reads it: UTF-8 with CR LF line breaks, without a byte-order mark.
-struct Page {
-  aspclip::InputBuffer bytes;
-  std::string decoded;  // when the page was in another encoding
-  std::string_view text;
-  bool hadByteOrderMark = false;
-};
-
-Status ReadUtf8Page(bool raw, Page& page) {
-  const std::string_view text = page.bytes.view();
-  const std::size_t skipped = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-  const aspclip::Utf8Scan scan = aspclip::ScanUtf8(text.substr(skipped));
-  if (scan.badByte != aspclip::kNotFound) {
-    return Status::Failed("input is not valid UTF-8 (bad byte at offset " +
-                          std::to_string(scan.badByte + skipped) +
-                          ") (try --encoding windows-1252)");
-  }
-  if (raw) return Status::Ok();
-  return page.bytes.NormalizeLineBreaks(scan.loneLineBreaks);
-}
-
-Status DecodePage(aspclip::Charset& charset, bool raw, Page& page) {
-  if (Status decoded = charset.ToUtf8(page.bytes.view(), page.decoded); !decoded.ok()) {
-    return decoded;
-  }
-  if (!raw && aspclip::CountLoneLineBreaks(page.decoded) > 0) {
-    page.decoded = aspclip::WithCrLf(page.decoded);
-  }
-  return Status::Ok();
-}
-
-Status ReadPage(int in, const PageFormat& format, Page& page) {
-  if (Status read = page.bytes.ReadAll(in); !read.ok()) return read;
-  Status ready = format.charset == nullptr ? ReadUtf8Page(format.raw, page)
-                                           : DecodePage(*format.charset, format.raw, page);
-  if (!ready.ok()) return ready;
-  const std::string_view text =
-      format.charset == nullptr ? page.bytes.view() : std::string_view(page.decoded);
-  page.hadByteOrderMark = text.starts_with(kByteOrderMark);
-  page.text = text.substr(page.hadByteOrderMark ? kByteOrderMark.size() : 0);
-  return Status::Ok();
 }
 
 // Writes the code as it comes, in the output's encoding; after a failure the rest is dropped and
 // the failure kept.
 class FileSink final : public aspclip::CodeSink {
  public:
-  FileSink(int fd, aspclip::Charset* charset) : fd_(fd), charset_(charset) {}
+  FileSink(int fd, aspclip::Charset* charset) : fd_(fd), charset_(charset) {
+    if (charset_ != nullptr) charset_->StartText();
+  }
 
   void Put(std::string_view piece) override {
     if (!status_.ok()) return;
@@ -96,7 +52,15 @@ class FileSink final : public aspclip::CodeSink {
     status_ = WriteAll(fd_, piece);
   }
 
-  const Status& status() const { return status_; }
+  // Ends the code as its encoding needs.
+  const Status& Finish() {
+    if (status_.ok() && charset_ != nullptr) {
+      encoded_.clear();
+      status_ = charset_->FinishText(encoded_);
+      if (status_.ok()) status_ = WriteAll(fd_, encoded_);
+    }
+    return status_;
+  }
 
  private:
   int fd_;
@@ -105,48 +69,95 @@ class FileSink final : public aspclip::CodeSink {
   Status status_ = Status::Ok();
 };
 
-// Pages of one folder come one after another: its folder is made once.
-void CreateFolderOf(const fs::path& file) {
+// Pages of one folder come one after another: its folder is made once. A file in the way is left
+// for the file's own creation to name; any other failure is named here.
+Status CreateFolderOf(const fs::path& file) {
   thread_local fs::path made;
-  if (!file.has_parent_path() || file.parent_path() == made) return;
+  if (!file.has_parent_path() || file.parent_path() == made) return Status::Ok();
   std::error_code error;
   fs::create_directories(file.parent_path(), error);
-  if (!error) made = file.parent_path();
+  if (!error) {
+    made = file.parent_path();
+  } else if (error != std::errc::file_exists && error != std::errc::not_a_directory) {
+    return Status::Failed("cannot make folder " + Utf8(file.parent_path()) + ": " +
+                          error.message());
+  }
+  return Status::Ok();
 }
 
-Status ReadJobPage(const Job& job, const PageFormat& format, Page& page) {
-  const int in = job.input.empty() ? kStandardInput : OpenToRead(job.input);
+Status ReadJobPage(const Job& job, const PageFormat& format, Encodings& encodings, Page& page) {
+  const bool fromFile = !job.input.empty();
+  const int in = fromFile ? OpenExisting(SystemPath(job.input), O_RDONLY) : kStandardInput;
   if (in < 0) return aspclip::CannotReadInput();
-  Status read = ReadPage(in, format, page);
-  if (in != kStandardInput) close(in);
+  Status read = ReadPage(in, format, encodings, page);
+  if (fromFile) close(in);
   return read;
 }
 
-Status WriteJobCode(const Job& job, const PageFormat& format, const Page& page) {
-  ReplacingFile replacing;
-  int out = kStandardOutput;
-  if (!job.output.empty()) {
-    CreateFolderOf(job.output);
-    if (Status opened = replacing.Open(job.output); !opened.ok()) return opened;
-    out = replacing.fd();
+// Where the code goes: standard output, a file that is there and is no regular file (a device, a
+// FIFO, a socket), written straight, or a regular file, replaced once the code is whole.
+class Output {
+ public:
+  Status Open(const fs::path& named) {
+    if (named.empty()) return Status::Ok();
+    const fs::path path = SystemPath(named);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (IsDeviceName(path) || (fs::exists(status) && !fs::is_regular_file(status))) {
+      direct_ = OpenExisting(path, O_WRONLY);
+      return direct_ >= 0 ? Status::Ok() : aspclip::CannotWriteOutput();
+    }
+    // A link is followed to the file it names, which is replaced in its own folder: the link
+    // stays, and /dev/stdout names the file that standard output goes to.
+    const fs::path target = fs::exists(status) ? fs::canonical(path, error) : path;
+    if (Status folder = CreateFolderOf(target); !folder.ok()) return folder;
+    replaced_ = true;
+    return replacing_.Open(error ? path : target);
   }
-  FileSink sink(out, format.charset);
+  int fd() const { return replaced_ ? replacing_.fd() : direct_ >= 0 ? direct_ : kStandardOutput; }
+  bool standard() const { return !replaced_ && direct_ < 0; }
+  Status Commit() {
+    if (replaced_) return replacing_.Commit();
+    if (direct_ >= 0 && close(std::exchange(direct_, -1)) != 0) return aspclip::CannotWriteOutput();
+    return Status::Ok();
+  }
+  ~Output() {
+    if (direct_ >= 0) close(direct_);
+  }
+
+ private:
+  ReplacingFile replacing_;
+  bool replaced_ = false;
+  int direct_ = -1;
+};
+
+Status WriteCode(const Page& page, Output& out) {
+  FileSink sink(out.fd(), page.codeCharset);
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
-  if (page.hadByteOrderMark && out != kStandardOutput) sink.Put(kByteOrderMark);
+  if (page.hadByteOrderMark && !out.standard()) sink.Put(kByteOrderMark);
   aspclip::ConvertAspCode(page.text, sink);
-  if (!sink.status().ok()) return sink.status();
-  return out == kStandardOutput ? Status::Ok() : replacing.Commit();
+  return sink.Finish();
 }
 
 }  // namespace
 
-Status ConvertPage(const Job& job, const PageFormat& format) {
+Status ConvertPage(const Job& job, const PageFormat& format, Encodings& encodings,
+                   std::string& readAs) {
   try {
     Page page;
-    if (Status read = ReadJobPage(job, format, page); !read.ok()) {
-      return About(Utf8(job.input), read);
+    Status read = ReadJobPage(job, format, encodings, page);
+    readAs = page.encoding;
+    if (!read.ok()) return About(Utf8(job.input), read);
+    Output out;
+    if (Status opened = out.Open(job.output); !opened.ok()) return About(Utf8(job.output), opened);
+    if (Status written = WriteCode(page, out); !written.ok()) {
+      return About(Utf8(job.output), written);
     }
-    return About(Utf8(job.output), WriteJobCode(job, format, page));
+    // A file that shrank while it was read was read in part: its code is not kept.
+    if (Status unchanged = page.bytes.CheckUnchanged(); !unchanged.ok()) {
+      return About(Utf8(job.input), unchanged);
+    }
+    return About(Utf8(job.output), out.Commit());
   } catch (const std::bad_alloc&) {
     return About(Utf8(job.input), Status::Failed("not enough memory for this page"));
   }

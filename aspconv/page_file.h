@@ -1,18 +1,17 @@
-// One page's file: read, checked and decoded, converted, and its code written where the job says.
+// One page's file: read, converted, and its code written where the job says.
 #pragma once
 
+#include <string>
+
+#include "page_text.h"
 #include "plan.h"
-#include "text/charset.h"
 #include "text/status.h"
 
 namespace aspconv {
 
-struct PageFormat {
-  aspclip::Charset* charset = nullptr;  // pages and code are in this encoding; none is UTF-8
-  bool raw = false;                     // lone CR and LF stay as they are
-};
-
-// The failure names the file it befell; running out of memory fails the page, not the run.
-aspclip::Status ConvertPage(const Job& job, const PageFormat& format);
+// Converts the job's page. The failure names the file it befell; running out of memory fails the
+// page, not the run. `readAs` is set to the encoding the page was read in.
+aspclip::Status ConvertPage(const Job& job, const PageFormat& format, Encodings& encodings,
+                            std::string& readAs);
 
 }  // namespace aspconv

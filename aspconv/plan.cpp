@@ -12,6 +12,11 @@ using aspclip::About;
 using aspclip::Status;
 
 constexpr std::string_view kCodeExtension = ".vb";
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "/\\";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
 
 bool IsPageFile(const fs::path& path) {
   const std::string extension = aspclip::LowerCase(Utf8(path.extension()));
@@ -28,34 +33,57 @@ Status Refusal(const fs::path& where, std::string reason) {
   return About(Utf8(where), Status::Failed(std::move(reason)));
 }
 
-// Adds a job for each page in the folder and below it, mirrored under `outputFolder`, which is
-// never read as input.
-void AddFolder(const fs::path& folder, const fs::path& outputFolder, Plan& plan) {
-  const std::size_t before = plan.jobs.size();
-  std::error_code error;
-  fs::recursive_directory_iterator entry(folder, error), end;
-  for (; !error && entry != end; entry.increment(error)) {
-    std::error_code ignored;
-    if (entry->is_directory(ignored) && fs::equivalent(entry->path(), outputFolder, ignored)) {
-      entry.disable_recursion_pending();
-    } else if (entry->is_regular_file(ignored) && IsPageFile(entry->path())) {
-      const fs::path relative = entry->path().lexically_relative(folder);
+// A site being walked: its root, and where its code goes, which is never read as input.
+struct Site {
+  fs::path root, outputFolder;
+};
+
+// Adds a job for each page in `folder` and below it, mirrored under the site's output folder. A
+// folder or page that cannot be read is refused, and the walk goes on around it. Links to folders
+// are not followed, so that no walk goes round in a circle.
+void AddFolder(const Site& site, const fs::path& folder, Plan& plan) {
+  std::vector<FolderEntry> entries;
+  const Status listed = ListFolder(SystemPath(folder), entries);
+  std::vector<fs::path> folders;
+  for (const FolderEntry& entry : entries) {
+    const fs::path path = folder / entry.name;
+    if (entry.kind == EntryKind::kFolder) {
+      if (!SameFile(SystemPath(path), SystemPath(site.outputFolder))) folders.push_back(path);
+    } else if (!IsPageFile(path)) {
+      continue;
+    } else if (entry.kind == EntryKind::kRegularFile) {
+      const fs::path relative = path.lexically_relative(site.root);
       plan.jobs.push_back(
-          {entry->path(), outputFolder / relative.parent_path() / CodeName(relative.filename())});
+          {path, site.outputFolder / relative.parent_path() / CodeName(relative.filename())});
+    } else if (entry.kind == EntryKind::kUnreadable) {
+      plan.refused.push_back(Refusal(path, "cannot read input: " + entry.error));
+    } else {
+      plan.refused.push_back(Refusal(path, "not a regular file"));
     }
   }
-  // In the order of their names, whatever order the file system lists them in.
-  std::sort(plan.jobs.begin() + static_cast<std::ptrdiff_t>(before), plan.jobs.end(),
+  if (!listed.ok())
+    plan.refused.push_back(Refusal(folder, "cannot read folder: " + listed.reason()));
+  std::sort(folders.begin(), folders.end());
+  for (const fs::path& inner : folders)
+    AddFolder(site, inner, plan);
+}
+
+// Adds the site's pages in the order of their names, whatever order the file system lists them
+// in, and its refusals likewise.
+void AddSite(const fs::path& root, const fs::path& outputFolder, Plan& plan) {
+  const std::size_t jobs = plan.jobs.size(), refused = plan.refused.size();
+  AddFolder({root, outputFolder}, root, plan);
+  std::sort(plan.jobs.begin() + static_cast<std::ptrdiff_t>(jobs), plan.jobs.end(),
             [](const Job& a, const Job& b) { return a.input < b.input; });
-  if (error) plan.refused.push_back(Refusal(folder, "cannot read folder: " + error.message()));
+  std::stable_sort(plan.refused.begin() + static_cast<std::ptrdiff_t>(refused), plan.refused.end(),
+                   [](const Status& a, const Status& b) { return a.reason() < b.reason(); });
 }
 
 // Only a named file can also be an output: what a folder gives ends in .asp or .inc.
 void RefuseOutputsThatAreInputs(const std::vector<fs::path>& namedFiles, Plan& plan) {
-  std::error_code error;
   for (Job& job : plan.jobs) {
     for (const fs::path& named : namedFiles) {
-      if (fs::equivalent(job.output, named, error)) {
+      if (SameFile(SystemPath(job.output), SystemPath(named))) {
         plan.refused.push_back(
             Refusal(job.input, "the output " + Utf8(job.output) + " is an input"));
         job.output.clear();
@@ -64,13 +92,17 @@ void RefuseOutputsThatAreInputs(const std::vector<fs::path>& namedFiles, Plan& p
   }
 }
 
-// Two pages whose names differ only in their extension's case, say, would race for one file.
+// Two pages whose names differ only in their extension's case, say, would race for one file, and
+// on Windows two whose names differ in case at all. A page named twice, or named and found in a
+// folder, is converted once.
 void RefuseSharedOutputs(Plan& plan) {
   std::map<fs::path, const Job*> firstFor;
   for (Job& job : plan.jobs) {
     if (job.output.empty()) continue;
-    const auto [first, added] = firstFor.try_emplace(job.output, &job);
-    if (!added) {
+    const auto [first, added] = firstFor.try_emplace(SameFileKey(job.output), &job);
+    if (!added && SameFile(SystemPath(job.input), SystemPath(first->second->input))) {
+      job.output.clear();
+    } else if (!added) {
       plan.refused.push_back(Refusal(job.input, "its code would go to " + Utf8(job.output) +
                                                     ", as that of " + Utf8(first->second->input) +
                                                     " does"));
@@ -81,29 +113,23 @@ void RefuseSharedOutputs(Plan& plan) {
 
 }  // namespace
 
-std::string Utf8(const fs::path& path) {
-  const std::u8string name = path.u8string();
-  return std::string(name.begin(), name.end());
-}
-
-fs::path PathOf(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 Status PlanJobs(std::vector<std::string> operands, const std::optional<std::string>& output,
                 Plan& plan) {
   if (operands.empty()) operands.push_back("-");
-  std::error_code error;
   const fs::path outputPath = output ? PathOf(*output) : fs::path();
   bool anyFolder = false;
   for (const std::string& operand : operands) {
-    anyFolder = anyFolder || (operand != "-" && fs::is_directory(PathOf(operand), error));
+    anyFolder = anyFolder || (operand != "-" && IsFolder(SystemPath(PathOf(operand))));
   }
-  const bool intoFolder =
-      operands.size() > 1 || anyFolder || (output && fs::is_directory(outputPath, error));
+  // An output that ends in a separator names a folder, which need not be there yet.
+  const bool namesFolder =
+      output && !output->empty() && kSeparators.find(output->back()) != std::string_view::npos;
+  const bool intoFolder = operands.size() > 1 || anyFolder || namesFolder ||
+                          (output && IsFolder(SystemPath(outputPath)));
   if (!intoFolder) {
     const fs::path input = operands[0] == "-" ? fs::path() : PathOf(operands[0]);
-    if (!input.empty() && !outputPath.empty() && fs::equivalent(input, outputPath, error)) {
+    if (!input.empty() && !outputPath.empty() &&
+        SameFile(SystemPath(input), SystemPath(outputPath))) {
       plan.refused.push_back(Refusal(input, "the output would replace this input"));
     } else {
       plan.jobs.push_back({input, outputPath});
@@ -114,11 +140,16 @@ Status PlanJobs(std::vector<std::string> operands, const std::optional<std::stri
   if (std::count(operands.begin(), operands.end(), "-") > 0) {
     return Status::Failed("standard input cannot be read together with other inputs");
   }
+  const fs::path systemOutput = SystemPath(outputPath);
+  if (Exists(systemOutput) && !IsFolder(systemOutput)) {
+    return Status::Failed("several inputs or a folder need an output folder, and " + *output +
+                          " is not one");
+  }
   std::vector<fs::path> namedFiles;
   for (const std::string& operand : operands) {
     const fs::path input = PathOf(operand);
-    if (fs::is_directory(input, error)) {
-      AddFolder(input, outputPath, plan);
+    if (IsFolder(SystemPath(input))) {
+      AddSite(input, outputPath, plan);
     } else {
       plan.jobs.push_back({input, outputPath / CodeName(input.filename())});
       namedFiles.push_back(input);

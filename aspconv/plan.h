@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "paths.h"
 #include "text/status.h"
 
 namespace aspconv {
-
-namespace fs = std::filesystem;
 
 // One page: where it comes from and where its code goes; an empty path is standard input or
 // output.
@@ -29,9 +28,5 @@ struct Plan {
 // (none is standard output). Fails with a usage error's message.
 aspclip::Status PlanJobs(std::vector<std::string> operands,
                          const std::optional<std::string>& output, Plan& plan);
-
-// Paths are carried as UTF-8 in messages and options, whatever the system's own form.
-std::string Utf8(const fs::path& path);
-fs::path PathOf(const std::string& utf8);
 
 }  // namespace aspconv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "charset_names.h"
 #include "convert/scan/scan.h"
 #include "input.h"
 #include "utf8.h"
@@ -21,8 +22,22 @@ std::uint32_t Key(std::string_view utf8) {
 
 Status Charset::Open(const std::string& name, std::unique_ptr<Charset>& charset) {
   charset.reset();
-  if (CanonicalCharsetName(name) == "utf8") return Status::Ok();
-  return OpenConverter(name, charset);
+  if (CodePageNamed(name) == kUtf8CodePage) return Status::Ok();
+  if (name.empty()) return Status::Failed("unknown encoding ''");
+  if (Status opened = OpenConverter(name, charset); !opened.ok()) return opened;
+  charset->FindOwnByteOrderMark();
+  return Status::Ok();
+}
+
+void Charset::FindOwnByteOrderMark() {
+  std::string once, twice;
+  const auto encode = [this](std::string_view text, std::string& bytes) {
+    StartText();
+    return FromUtf8(text, bytes).ok() && FinishText(bytes).ok();
+  };
+  if (!encode("a", once) || !encode("aa", twice)) return;
+  const std::size_t character = twice.size() - once.size();
+  if (once.size() > character) ownByteOrderMark_ = once.substr(0, once.size() - character);
 }
 
 Status Charset::InvalidByteAt(std::size_t offset) const {

@@ -27,20 +27,38 @@ class Charset {
 
   // Appends `bytes` in this encoding as UTF-8; fails at the first byte that is not valid in it.
   virtual Status ToUtf8(std::string_view bytes, std::string& utf8) = 0;
-  // Appends UTF-8 text in this encoding.
+
+  // Appends UTF-8 text in this encoding. A text may come in pieces, each ending where a character
+  // does: an encoding with a state (ISO-2022-JP, UTF-16 with its byte-order mark) keeps it from
+  // piece to piece, from StartText to FinishText.
+  virtual void StartText() {}
   virtual Status FromUtf8(std::string_view utf8, std::string& bytes) = 0;
+  // Appends what takes the encoding back to its first state at the text's end.
+  virtual Status FinishText([[maybe_unused]] std::string& bytes) { return Status::Ok(); }
+
+  // The byte-order mark that the encoding writes on its own at the start of each text (UTF-16 and
+  // UTF-32 that name no byte order), whether the page had one or not; empty for most.
+  const std::string& ownByteOrderMark() const { return ownByteOrderMark_; }
 
  protected:
   explicit Charset(std::string name) : name_(std::move(name)) {}
   // ToUtf8's failure at the byte at `offset`.
   Status InvalidByteAt(std::size_t offset) const;
+  // Called once the encoding is open: encodes a character once and twice, and what the first
+  // holds more than half the second is a mark written on its own.
+  void FindOwnByteOrderMark();
 
  private:
   // The platform's converter for an encoding other than UTF-8.
   static Status OpenConverter(const std::string& name, std::unique_ptr<Charset>& charset);
 
   std::string name_;
+  std::string ownByteOrderMark_;
 };
+
+// The encoding that `bytes` most likely are in, by a name Charset::Open knows, or nothing when no
+// guess can be made: libuchardet's guess on Linux, the system's ANSI code page on Windows.
+std::string DetectCharset(std::string_view bytes);
 
 // Upper and lower case, '-' and '_' do not tell encoding names apart: UTF-8, utf8 and Utf_8.
 std::string CanonicalCharsetName(std::string_view name);

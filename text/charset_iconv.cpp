@@ -1,10 +1,12 @@
 // Encodings on Linux, through iconv(3).
 #include <iconv.h>
+#include <uchardet.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "charset.h"
+#include "charset_names.h"
 
 namespace aspclip {
 namespace {
@@ -23,9 +25,12 @@ class IconvCharset final : public Charset {
 
   Status ToUtf8(std::string_view bytes, std::string& utf8) override {
     utf8.reserve(utf8.size() + bytes.size() + bytes.size() / 4);  // most pages are mostly ASCII
+    iconv(decoder_, nullptr, nullptr, nullptr, nullptr);          // a page is decoded whole
     return Convert(decoder_, bytes, utf8,
                    [this](std::size_t offset, int) { return InvalidByteAt(offset); });
   }
+
+  void StartText() override { iconv(encoder_, nullptr, nullptr, nullptr, nullptr); }
 
   Status FromUtf8(std::string_view utf8, std::string& bytes) override {
     return Convert(encoder_, utf8, bytes, [this](std::size_t, int error) {
@@ -33,15 +38,28 @@ class IconvCharset final : public Charset {
     });
   }
 
+  Status FinishText(std::string& bytes) override {
+    char end[kLongestReturnToFirstState];
+    char* to = end;
+    std::size_t free = sizeof end;
+    if (iconv(encoder_, nullptr, nullptr, &to, &free) == static_cast<std::size_t>(-1)) {
+      return Status::Failed("cannot encode in " + name() + " (" + std::strerror(errno) + ")");
+    }
+    bytes.append(end, sizeof end - free);
+    return Status::Ok();
+  }
+
  private:
-  // Appends the conversion of `in` to `out`; where the converter stops early, fails as `failure`
-  // says for the offset it stopped at and the errno it stopped with. iconv writes into a small
-  // buffer that is appended, so that no room is cleared in advance.
+  // An escape sequence or two; no encoding needs more to return to its first state.
+  static constexpr std::size_t kLongestReturnToFirstState = 64;
+
+  // Appends the conversion of `in` to `out`, from the state the converter is in; where it stops
+  // early, fails as `failure` says for the offset it stopped at and the errno it stopped with.
+  // iconv writes into a small buffer that is appended, so that no room is cleared in advance.
   template <typename Failure>
   static Status Convert(iconv_t converter, std::string_view in, std::string& out, Failure failure) {
     constexpr std::size_t kChunk = 64 << 10;
     char chunk[kChunk];
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // a fresh start for each text
     char* from = const_cast<char*>(in.data());
     std::size_t left = in.size();
     while (left > 0) {
@@ -61,9 +79,33 @@ class IconvCharset final : public Charset {
 
 }  // namespace
 
+std::string DetectCharset(std::string_view bytes) {
+  const uchardet_t detector = uchardet_new();
+  std::string name;
+  if (uchardet_handle_data(detector, bytes.data(), bytes.size()) == 0) {
+    uchardet_data_end(detector);
+    name = uchardet_get_charset(detector);
+  }
+  uchardet_delete(detector);
+  return name;
+}
+
+// iconv's own name for the encoding: the one typed, where iconv knows it, else the one the table
+// gives for its code page (1252, cp65001).
+std::string ConverterName(const std::string& name) {
+  const iconv_t probe = iconv_open("UTF-8", name.c_str());
+  if (probe != kNoConverter) {
+    iconv_close(probe);
+    return name;
+  }
+  const unsigned codePage = CodePageNamed(name);
+  return codePage != 0 ? IconvNameOf(codePage) : name;
+}
+
 Status Charset::OpenConverter(const std::string& name, std::unique_ptr<Charset>& charset) {
-  const iconv_t decoder = iconv_open("UTF-8", name.c_str());
-  const iconv_t encoder = iconv_open(name.c_str(), "UTF-8");
+  const std::string converter = ConverterName(name);
+  const iconv_t decoder = iconv_open("UTF-8", converter.c_str());
+  const iconv_t encoder = iconv_open(converter.c_str(), "UTF-8");
   if (decoder == kNoConverter || encoder == kNoConverter) {
     if (decoder != kNoConverter) iconv_close(decoder);
     if (encoder != kNoConverter) iconv_close(encoder);

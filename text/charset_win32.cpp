@@ -3,37 +3,35 @@
 #include <windows.h>
 
 #include "charset.h"
+#include "charset_names.h"
 #include "wtf8.h"
 
 namespace aspclip {
 namespace {
 
-// The code pages of UTF-16, which Windows' converters do not take: their bytes are the units.
-constexpr UINT kUtf16LeCodePage = 1200, kUtf16BeCodePage = 1201;
-
-bool IsUtf16(UINT codePage) {
-  return codePage == kUtf16LeCodePage || codePage == kUtf16BeCodePage;
+// The code pages of UTF-16 and UTF-32, which Windows' converters do not take: their bytes are
+// the units, in the order the code page names.
+struct UnicodeForm {
+  std::size_t unitBytes = 0;  // 0: not one of them
+  bool littleEndian = true;
+};
+UnicodeForm UnicodeFormOf(UINT codePage) {
+  switch (codePage) {
+    case kUtf16LeCodePage:
+      return {2, true};
+    case kUtf16BeCodePage:
+      return {2, false};
+    case kUtf32LeCodePage:
+      return {4, true};
+    case kUtf32BeCodePage:
+      return {4, false};
+    default:
+      return {};
+  }
 }
 
-// A code page by its number: windows-1252 and cp1252 are 1252, iso-8859-N is 28590 + N; the few
-// other names Windows programs use for code pages are listed.
-UINT CodePageNamed(const std::string& canonical) {
-  const auto numberAfter = [&](std::string_view prefix) -> UINT {
-    if (!canonical.starts_with(prefix) || canonical.size() == prefix.size()) return 0;
-    const std::string digits = canonical.substr(prefix.size());
-    if (digits.find_first_not_of("0123456789") != std::string::npos) return 0;
-    return static_cast<UINT>(std::stoul(digits));
-  };
-  if (const UINT page = numberAfter("windows")) return page;
-  if (const UINT page = numberAfter("cp")) return page;
-  if (const UINT part = numberAfter("iso8859")) return 28590 + part;
-  if (const UINT part = numberAfter("latin")) return part == 1 ? 28591 : 0;
-  if (canonical == "usascii" || canonical == "ascii") return 20127;
-  if (canonical == "utf16le" || canonical == "utf16") return kUtf16LeCodePage;
-  if (canonical == "utf16be") return kUtf16BeCodePage;
-  if (canonical == "shiftjis" || canonical == "sjis") return 932;
-  if (canonical == "koi8r") return 20866;
-  return 0;
+bool IsUnicodeForm(UINT codePage) {
+  return UnicodeFormOf(codePage).unitBytes != 0;
 }
 
 class CodePageCharset final : public Charset {
@@ -51,13 +49,8 @@ class CodePageCharset final : public Charset {
   Status FromUtf8(std::string_view utf8, std::string& bytes) override {
     std::u16string units;
     AppendUtf16(utf8, units);
-    if (IsUtf16(codePage_)) {
-      const bool little = codePage_ == kUtf16LeCodePage;
-      for (const char16_t unit : units) {
-        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += little ? low : high;
-        bytes += little ? high : low;
-      }
+    if (const UnicodeForm form = UnicodeFormOf(codePage_); form.unitBytes != 0) {
+      AppendUnits(units, form, bytes);
       return Status::Ok();
     }
     if (units.empty()) return Status::Ok();
@@ -75,16 +68,44 @@ class CodePageCharset final : public Charset {
   }
 
  private:
-  Status ToUtf16(std::string_view bytes, std::u16string& units) {
-    if (IsUtf16(codePage_)) {
-      if (bytes.size() % 2 != 0) return InvalidByteAt(bytes.size() - 1);
-      const bool little = codePage_ == kUtf16LeCodePage;
-      for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        units += static_cast<char16_t>(little ? first | second << 8 : second | first << 8);
+  // UTF-16 units, or the code points of UTF-32, in `form`'s order; a pair of surrogates is one code
+  // point of UTF-32.
+  static void AppendUnits(const std::u16string& units, UnicodeForm form, std::string& bytes) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      char32_t unit = units[i];
+      const bool pair = form.unitBytes == 4 && unit >= 0xD800 && unit <= 0xDBFF &&
+                        i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+      if (pair) unit = 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00);
+      for (std::size_t k = 0; k < form.unitBytes; ++k) {
+        const std::size_t shift = 8 * (form.littleEndian ? k : form.unitBytes - 1 - k);
+        bytes += static_cast<char>(unit >> shift & 0xFF);
       }
-      return Status::Ok();
+    }
+  }
+
+  Status UnitsToUtf16(std::string_view bytes, UnicodeForm form, std::u16string& units) const {
+    if (bytes.size() % form.unitBytes != 0)
+      return InvalidByteAt(bytes.size() - bytes.size() % form.unitBytes);
+    for (std::size_t i = 0; i < bytes.size(); i += form.unitBytes) {
+      char32_t unit = 0;
+      for (std::size_t k = 0; k < form.unitBytes; ++k) {
+        const std::size_t shift = 8 * (form.littleEndian ? k : form.unitBytes - 1 - k);
+        unit |= static_cast<char32_t>(static_cast<unsigned char>(bytes[i + k])) << shift;
+      }
+      if (unit > 0x10FFFF) return InvalidByteAt(i);
+      if (unit >= 0x10000) {
+        units += static_cast<char16_t>(0xD800 + ((unit - 0x10000) >> 10));
+        units += static_cast<char16_t>(0xDC00 + ((unit - 0x10000) & 0x3FF));
+      } else {
+        units += static_cast<char16_t>(unit);
+      }
+    }
+    return Status::Ok();
+  }
+
+  Status ToUtf16(std::string_view bytes, std::u16string& units) {
+    if (const UnicodeForm form = UnicodeFormOf(codePage_); form.unitBytes != 0) {
+      return UnitsToUtf16(bytes, form, units);
     }
     if (bytes.empty()) return Status::Ok();
     const int count = static_cast<int>(bytes.size());
@@ -114,13 +135,19 @@ class CodePageCharset final : public Charset {
 
 }  // namespace
 
+// Pages that are not UTF-8 were mostly saved in the server's ANSI code page, which on the
+// developer's own system is most likely the same.
+std::string DetectCharset(std::string_view) {
+  return "windows-" + std::to_string(GetACP());
+}
+
 Status Charset::OpenConverter(const std::string& name, std::unique_ptr<Charset>& charset) {
-  const UINT codePage = CodePageNamed(CanonicalCharsetName(name));
+  const UINT codePage = CodePageNamed(name);
   CPINFO info;
-  if (codePage == 0 || (!IsUtf16(codePage) && !GetCPInfo(codePage, &info))) {
+  if (codePage == 0 || (!IsUnicodeForm(codePage) && !GetCPInfo(codePage, &info))) {
     return Status::Failed("unknown encoding '" + name + "'");
   }
-  if (!IsUtf16(codePage) && info.MaxCharSize == 1) {
+  if (!IsUnicodeForm(codePage) && info.MaxCharSize == 1) {
     charset = std::make_unique<SingleByteCharset>(name, [codePage](char byte, std::string& utf8) {
       wchar_t unit;
       if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &byte, 1, &unit, 1) != 1)

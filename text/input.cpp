@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "convert/scan/scan.h"
 #include "line_breaks.h"
+#include "utf8.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -20,6 +22,13 @@
 #endif
 
 namespace aspclip {
+namespace {
+
+Status ChangedWhileRead() {
+  return Status::Failed("cannot read input: the file changed while it was read");
+}
+
+}  // namespace
 
 void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t size) {
 #if defined(__linux__)
@@ -57,6 +66,10 @@ bool InputBuffer::Map([[maybe_unused]] int fd, [[maybe_unused]] std::size_t file
   if (from < 0 || fileSize - static_cast<std::size_t>(from) < kSmallestMapped) return false;
   void* mapping = mmap(nullptr, fileSize, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
   if (mapping == MAP_FAILED) return false;
+  if (!guard_.Guard(mapping, fileSize)) {
+    munmap(mapping, fileSize);
+    return false;
+  }
   mapping_ = mapping;
   mappingSize_ = fileSize;
   mappedFd_ = fd;
@@ -72,6 +85,8 @@ bool InputBuffer::Map([[maybe_unused]] int fd, [[maybe_unused]] std::size_t file
 void InputBuffer::Unmap() {
 #if defined(__linux__)
   if (mapping_ == nullptr) return;
+  shrank_ = shrank_ || guard_.Shrank();
+  guard_.Release();
   munmap(mapping_, mappingSize_);
   mapping_ = nullptr;
   data_ = nullptr;
@@ -79,9 +94,10 @@ void InputBuffer::Unmap() {
 #endif
 }
 
-// Reads to the end, into a block of `expected` bytes and more as more comes. A regular file ends
-// where a read gives less than it was asked for; a pipe ends only where a read gives nothing.
-Status InputBuffer::Read(int fd, std::size_t expected, bool regular) {
+// Reads to the end, into a block of `expected` bytes and more as more comes. Only a read that gives
+// nothing is the end: files in /proc, FUSE and some network file systems give less than asked for
+// before it.
+Status InputBuffer::Read(int fd, std::size_t expected) {
   constexpr std::size_t kChunk = 1 << 20;
   Reserve(size_ + expected + 1);  // + 1: the end shows at once
   for (;;) {
@@ -91,8 +107,12 @@ Status InputBuffer::Read(int fd, std::size_t expected, bool regular) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return CannotReadInput();
     size_ += static_cast<std::size_t>(got);
-    if (got == 0 || (regular && static_cast<std::size_t>(got) < room)) return Status::Ok();
+    if (got == 0) return Status::Ok();
   }
+}
+
+Status InputBuffer::CheckUnchanged() const {
+  return shrank_ || guard_.Shrank() ? ChangedWhileRead() : Status::Ok();
 }
 
 Status InputBuffer::ReadAll(int fd) {
@@ -100,20 +120,22 @@ Status InputBuffer::ReadAll(int fd) {
   const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   const std::size_t fileSize = regular ? static_cast<std::size_t>(info.st_size) : 0;
   if (Map(fd, fileSize)) return Status::Ok();
-  return Read(fd, fileSize, regular);
+  return Read(fd, fileSize);
 }
 
 Status InputBuffer::NormalizeLineBreaks(std::size_t lone) {
   if (lone == 0) return Status::Ok();
   if (mapping_ != nullptr) {
     // A mapping cannot grow: the file is read again into a block with room for the new bytes,
-    // and counted again in case it changed.
+    // and checked and counted again in case it changed.
     const std::size_t size = size_;
     Unmap();
     Reserve(size + lone);
     if (lseek(mappedFd_, mappedFrom_, SEEK_SET) < 0) return CannotReadInput();
-    if (Status read = Read(mappedFd_, size, true); !read.ok()) return read;
-    lone = CountLoneLineBreaks(view());
+    if (Status read = Read(mappedFd_, size); !read.ok()) return read;
+    const Utf8Scan again = ScanUtf8(view());
+    if (again.badByte != kNotFound) return ChangedWhileRead();
+    lone = again.loneLineBreaks;
   }
   Reserve(size_ + lone);
   ExpandLoneLineBreaks(data_, size_, lone);

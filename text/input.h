@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "mapping_guard.h"
 #include "status.h"
 
 namespace aspclip {
@@ -31,10 +32,14 @@ class InputBuffer {
 
   std::string_view view() const { return {data_, size_}; }
 
+  // Fails when a mapped file shrank while it was read: its view then held zeros where the file
+  // had ended.
+  Status CheckUnchanged() const;
+
  private:
   bool Map(int fd, std::size_t fileSize);
   void Unmap();
-  Status Read(int fd, std::size_t expected, bool regular);
+  Status Read(int fd, std::size_t expected);
   void Reserve(std::size_t capacity);
 
   char* data_ = nullptr;
@@ -45,6 +50,8 @@ class InputBuffer {
   std::size_t mappingSize_ = 0;
   int mappedFd_ = -1;
   long long mappedFrom_ = 0;
+  MappingGuard guard_;
+  bool shrank_ = false;
 };
 
 }  // namespace aspclip

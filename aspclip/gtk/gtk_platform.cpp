@@ -24,11 +24,6 @@ GdkAtom Utf8Target() {
   return gdk_atom_intern_static_string("UTF8_STRING");
 }
 
-Status OwnerDidNotAnswer() {
-  return Status::Failed("the program that owns the clipboard did not answer within " +
-                        std::to_string(kOwnerAnswerMs / 1000) + " seconds");
-}
-
 struct Targets {
   bool text = false;
   bool utf8 = false;
@@ -135,7 +130,7 @@ Status GtkPlatform::AskForText(bool& holdsText) {
         static_cast<PendingReply<Targets>*>(pending)->Deliver(targets);
       },
       reply);
-  if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
+  if (Status awaited = AwaitReply(reply); !awaited.ok()) return awaited;
   holdsText = reply->answer.text;
   offersUtf8_ = reply->answer.utf8;
   delete reply;
@@ -168,7 +163,7 @@ Status GtkPlatform::ReadText(std::string& page) {
         },
         reply);
   }
-  if (AwaitReply(reply) == nullptr) return OwnerDidNotAnswer();
+  if (Status awaited = AwaitReply(reply); !awaited.ok()) return awaited;
   Status taken = TakeText(reply->answer, page);
   delete reply;
   return taken;

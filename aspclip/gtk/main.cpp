@@ -14,6 +14,7 @@
 #include "aspclip/clipboard_run.h"
 #include "gtk_platform.h"
 #include "run_lock.h"
+#include "text/standard_streams.h"
 
 // Last: Xlib's macros (Status among them) would clash with the names above.
 #include <gdk/gdkx.h>
@@ -67,6 +68,12 @@ void RaiseBox(unsigned long window) {
   gdk_display_flush(display);
 }
 
+// The X server went away (it was shut down, or the session ended): the run ends, saying why.
+int OnLostDisplay(Display*) {
+  std::fprintf(stderr, "%s: lost the connection to the X display\n", kApplicationTitle);
+  _exit(aspclip::kExitFailure);
+}
+
 int RunChild(int pipeWrite) {
   g_set_application_name(kApplicationTitle);
   gdk_set_allowed_backends("x11");  // under Wayland, through XWayland
@@ -77,6 +84,7 @@ int RunChild(int pipeWrite) {
     return aspclip::kExitUsage;
   }
   gtk_window_set_default_icon_name(kApplicationTitle);
+  XSetIOErrorHandler(OnLostDisplay);
   aspclip::RunLock lock(gdk_display_get_name(gdk_display_get_default()));
   if (!lock.TryTake()) {
     RaiseBox(lock.PublishedBox());
@@ -114,6 +122,7 @@ int AnswerArguments(const aspclip::CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  aspclip::KeepStandardStreamsOpen();
   const aspclip::CommandLine line =
       aspclip::ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), false);
   if (line.request != aspclip::Request::kConvert) return AnswerArguments(line);

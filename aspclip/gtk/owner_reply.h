@@ -3,12 +3,13 @@
 
 #include <gtk/gtk.h>
 
+#include <cstddef>
 #include <utility>
 
-namespace aspclip {
+#include "aspclip/clipboard_run.h"
+#include "text/status.h"
 
-// How long the clipboard's owner may go without sending anything before the run gives up on it.
-inline constexpr guint kOwnerAnswerMs = 5000;
+namespace aspclip {
 
 // One request to the clipboard's owner, answered through GTK's callbacks. The reply lives on the
 // heap: when the owner answers after the run has given up, the late callback frees it.
@@ -32,57 +33,42 @@ struct PendingReply {
   ~PendingReply() { g_main_loop_unref(loop); }
 };
 
+// The most text the clipboard's owner may send: a clipboard text is read whole into memory, and
+// past 2 GiB GTK cannot hold it. An owner that never ends its transfer is stopped here.
+inline constexpr std::size_t kMostClipboardBytes = std::size_t{1} << 30;
+
 // Waits for the owner while it makes progress: a large text comes in many pieces (INCR), each of
 // them an X event for this program, and the owner's time runs from the last one. Any event counts:
-// while a request is under way this program shows nothing that would have others.
+// while a request is under way this program shows nothing that would have others. The pieces are
+// counted, and once they pass kMostClipboardBytes the transfer is stopped for good.
 class ProgressWatch {
  public:
-  explicit ProgressWatch(GMainLoop* loop) : loop_(loop), last_(g_get_monotonic_time()) {
-    gdk_window_add_filter(nullptr, OnEvent, this);
-    timer_ = g_timeout_add(kCheckMs, OnCheck, this);
-  }
-  ~ProgressWatch() {
-    gdk_window_remove_filter(nullptr, OnEvent, this);
-    if (timer_ != 0) g_source_remove(timer_);
-  }
+  explicit ProgressWatch(GMainLoop* loop);
+  ~ProgressWatch();
   ProgressWatch(const ProgressWatch&) = delete;
   ProgressWatch& operator=(const ProgressWatch&) = delete;
 
- private:
-  static constexpr guint kCheckMs = kOwnerAnswerMs / 20;
-  static constexpr gint64 kMicrosecondsPerMs = 1000;
+  // Why the wait ended without a reply: the owner stalled, or sent too much.
+  Status Failure() const;
 
-  static GdkFilterReturn OnEvent(GdkXEvent*, GdkEvent*, gpointer self) {
-    static_cast<ProgressWatch*>(self)->last_ = g_get_monotonic_time();
-    return GDK_FILTER_CONTINUE;
-  }
-  static gboolean OnCheck(gpointer self) {
-    auto* watch = static_cast<ProgressWatch*>(self);
-    if (g_get_monotonic_time() - watch->last_ < kOwnerAnswerMs * kMicrosecondsPerMs) {
-      return G_SOURCE_CONTINUE;
-    }
-    watch->timer_ = 0;
-    g_main_loop_quit(watch->loop_);
-    return G_SOURCE_REMOVE;
-  }
+ private:
+  static GdkFilterReturn OnEvent(GdkXEvent* event, GdkEvent*, gpointer self);
+  static gboolean OnCheck(gpointer self);
 
   GMainLoop* loop_;
   gint64 last_;
   guint timer_ = 0;
+  std::size_t received_ = 0;
 };
 
-// Runs a main loop until the reply arrives or the owner has stalled; nullptr when it has.
+// Runs a main loop until the reply arrives, or the owner has stalled or sent too much.
 template <typename Answer>
-PendingReply<Answer>* AwaitReply(PendingReply<Answer>* reply) {
-  {
-    const ProgressWatch watch(reply->loop);
-    if (!reply->answered) g_main_loop_run(reply->loop);
-  }
-  if (!reply->answered) {
-    reply->abandoned = true;
-    return nullptr;
-  }
-  return reply;
+Status AwaitReply(PendingReply<Answer>* reply) {
+  const ProgressWatch watch(reply->loop);
+  if (!reply->answered) g_main_loop_run(reply->loop);
+  if (reply->answered) return Status::Ok();
+  reply->abandoned = true;
+  return watch.Failure();
 }
 
 }  // namespace aspclip

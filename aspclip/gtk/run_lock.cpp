@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <glib.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,23 +13,44 @@
 namespace aspclip {
 namespace {
 
-// In the user's runtime folder, or the temporary one with the user's number in the name.
-std::string LockPath(std::string display) {
+// A folder of this user's own, which no other user can have made or write in: its owner and mode
+// are checked, and it is no link.
+bool IsPrivateFolder(const std::string& folder) {
+  struct stat info;
+  return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+         (info.st_mode & 077) == 0;
+}
+
+// The user's runtime folder, or else a folder of the user's own in the temporary one; empty when
+// neither can be had.
+std::string LockFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && *runtime != '\0') return runtime;
+  const std::string own = std::string(g_get_tmp_dir()) + "/aspclip-" + std::to_string(getuid());
+  if (mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  return IsPrivateFolder(own) ? own : std::string();
+}
+
+// The lock file, opened without following a link; -1 when there is none of this user's own.
+int OpenLock(std::string display) {
+  const std::string folder = LockFolder();
+  if (folder.empty()) return -1;
   for (char& c : display) {
     if (c == '/') c = '_';
   }
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime != '\0') {
-    return std::string(runtime) + "/aspclip-" + display + ".lock";
+  const std::string path = folder + "/aspclip-" + display + ".lock";
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  struct stat info;
+  if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid()) {
+    return fd;
   }
-  return std::string(g_get_tmp_dir()) + "/aspclip-" + std::to_string(getuid()) + "-" + display +
-         ".lock";
+  if (fd >= 0) close(fd);
+  return -1;
 }
 
 }  // namespace
 
-RunLock::RunLock(const std::string& displayName)
-    : fd_(open(LockPath(displayName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {}
+RunLock::RunLock(const std::string& displayName) : fd_(OpenLock(displayName)) {}
 
 RunLock::~RunLock() {
   Release();

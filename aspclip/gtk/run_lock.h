@@ -1,7 +1,8 @@
 // One run at a time on a display: a start while another run converts or shows its box converts
-// nothing. The lock is on a file named after the display, and the system releases it when the
-// process ends, however it ends. The run that holds it writes its box's window there, so that a
-// second start can bring that box to the front.
+// nothing. The lock is on a file named after the display, in the user's runtime folder or else in
+// a folder of the user's own under the temporary one, and the system releases it when the process
+// ends, however it ends. No other user can plant the file or hold the lock. The run that holds it
+// writes its box's window there, so that a second start can bring that box to the front.
 #pragma once
 
 #include <string>

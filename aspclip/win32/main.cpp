@@ -25,8 +25,8 @@ int AnswerArguments(const aspclip::CommandLine& line, aspclip::Win32Platform& pl
   switch (line.request) {
     case aspclip::Request::kHelp:
     case aspclip::Request::kVersion: {
-      const std::string text =
-          line.request == aspclip::Request::kHelp ? aspclip::UsageText() : aspclip::VersionText();
+      const std::string text = line.request == aspclip::Request::kHelp ? aspclip::BoxUsageText()
+                                                                       : aspclip::VersionText();
       // A box that cannot show has no other way to tell of it than the exit code.
       return platform.ShowMessage(text).ok() ? aspclip::kExitSuccess : aspclip::kExitFailure;
     }

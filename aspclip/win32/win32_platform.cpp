@@ -3,34 +3,16 @@
 #include <algorithm>
 
 #include "aspclip/clipboard_run.h"
+#include "clipboard_reader.h"
 #include "text/line_breaks.h"
+#include "text/windows_error.h"
 #include "text/wtf8.h"
 
 namespace aspclip {
 namespace {
 
-// Another program may hold the clipboard open for a moment; waiting this long for it is what
-// users expect of any program that pastes.
-constexpr ULONGLONG kOpenWaitMs = 1000;
-constexpr DWORD kOpenRetryMs = 10;
-
-std::string SystemError(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring message(buffer != nullptr ? buffer : L"", length);
-  LocalFree(buffer);
-  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' ||
-                              message.back() == L' ' || message.back() == L'.')) {
-    message.pop_back();
-  }
-  if (message.empty()) message = L"system error " + std::to_wstring(code);
-  return Wtf8FromWide(message);
-}
-
 Status LastError() {
-  return Status::Failed(SystemError(GetLastError()));
+  return Status::Failed(WindowsErrorText(GetLastError()));
 }
 
 // The code in the clipboard's Unicode form; a piece never ends inside a character.
@@ -56,16 +38,9 @@ Win32Platform::~Win32Platform() {
 }
 
 Status Win32Platform::OpenClipboard() {
-  const ULONGLONG deadline = GetTickCount64() + kOpenWaitMs;
-  while (!::OpenClipboard(owner_)) {
-    const DWORD error = GetLastError();
-    if (GetTickCount64() >= deadline) {
-      return Status::Failed("another program kept the clipboard open (" + SystemError(error) + ")");
-    }
-    Sleep(kOpenRetryMs);
-  }
-  open_ = true;
-  return Status::Ok();
+  Status opened = OpenClipboardWaiting(owner_);
+  open_ = opened.ok();
+  return opened;
 }
 
 void Win32Platform::CloseClipboard() {
@@ -81,24 +56,9 @@ Status Win32Platform::AskForText(bool& holdsText) {
 
 Status Win32Platform::ReadText(std::string& page) {
   // The Unicode format loses no character to a code page; Windows converts an 8-bit owner's text.
-  if (Status opened = OpenClipboard(); !opened.ok()) return opened;
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (data == nullptr) {
-    Status failed = LastError();
-    CloseClipboard();
-    return failed;
-  }
-  const auto* units = static_cast<const char16_t*>(GlobalLock(data));
-  if (units == nullptr) {
-    Status failed = LastError();
-    CloseClipboard();
-    return failed;
-  }
-  const std::size_t capacity = GlobalSize(data) / sizeof(char16_t);
-  const std::u16string_view stored(units, capacity);
-  page = WithCrLf(Wtf8FromUtf16(stored.substr(0, std::min(stored.find(u'\0'), capacity))));
-  GlobalUnlock(data);
-  CloseClipboard();
+  std::u16string text;
+  if (Status read = ReadClipboardText(text); !read.ok()) return read;
+  page = WithCrLf(Wtf8FromUtf16(text));
   return Status::Ok();
 }
 

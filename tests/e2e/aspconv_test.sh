@@ -45,11 +45,14 @@ printf '\xef\xbb\xbfab\xe9' | aspconv >"$T/out" 2>"$T/err"
 check "invalid UTF-8: exit code" 1 $?
 check "invalid UTF-8: nothing on stdout" 0 "$(stat -c %s "$T/out")"
 check "invalid UTF-8: offset counts the byte order mark, and a hint" \
-  "aspconv: input is not valid UTF-8 (bad byte at offset 5) (try --encoding windows-1252)" "$(cat "$T/err")"
-# Past the first blocks that the check takes at once, the offset is still the bad byte's own.
-{ head -c 200 /dev/zero | tr '\0' a; printf 'caf\xc3\xa9\xff'; } | aspconv >/dev/null 2>"$T/err"
+  "aspconv: input is not valid UTF-8 (bad byte at offset 5) (name its encoding with --encoding, as in --encoding windows-1252)" \
+  "$(cat "$T/err")"
+# Past the first blocks that the check takes at once, and with more behind it, the offset is still
+# the bad byte's own.
+{ head -c 200 /dev/zero | tr '\0' a; printf 'caf\xc3\xa9\xff'; head -c 200 /dev/zero | tr '\0' b; } |
+  aspconv >/dev/null 2>"$T/err"
 check "invalid UTF-8 far in: exit code, offset" \
-  "1 aspconv: input is not valid UTF-8 (bad byte at offset 205) (try --encoding windows-1252)" \
+  "1 aspconv: input is not valid UTF-8 (bad byte at offset 205) (try --encoding auto, which reads it as WINDOWS-1250)" \
   "$? $(cat "$T/err")"
 
 # Usage errors exit 2 with a hint and convert nothing; --help and --version answer.
@@ -99,9 +102,9 @@ aspconv -o "$T/out2" "$T/site" 2>"$T/err"; rc=$?
 check "failures: exit code" 1 "$rc"
 check "failures: each named, then the summary" "$(printf '%s~' \
   "aspconv: $T/out2/admin/Users.vb: cannot write output: Not a directory" \
-  "aspconv: $T/site/admin/bad.asp: input is not valid UTF-8 (bad byte at offset 4) (try --encoding windows-1252)" \
+  "aspconv: $T/site/admin/bad.asp: input is not valid UTF-8 (bad byte at offset 4) (try --encoding auto, which reads it as WINDOWS-1252)" \
   "aspconv: $T/out2/admin/deep/menu.vb: cannot write output: Not a directory" \
-  "converted 1 files, 3 failed")" "$(tr '\n' '~' <"$T/err")"
+  "converted 1 file, 3 failed")" "$(tr '\n' '~' <"$T/err")"
 check "failures: the good one written, nothing else" "out2 out2/admin out2/index.vb" \
   "$(cd "$T" && find out2 | sort | tr '\n' ' ' | sed 's/ $//')"
 rm "$T/site/admin/bad.asp"
@@ -111,7 +114,7 @@ mkdir -p "$T/twins"; cp "$T/page.asp" "$T/twins/x.ASP"; cp "$T/page.asp" "$T/twi
 aspconv -o "$T/twins/out" "$T/twins" 2>"$T/err"; rc=$?
 check "same output twice: refused, counted" "1 $(printf '%s~' \
   "aspconv: $T/twins/x.asp: its code would go to $T/twins/out/x.vb, as that of $T/twins/x.ASP does" \
-  "converted 1 files, 1 failed")" "$rc $(tr '\n' '~' <"$T/err")"
+  "converted 1 file, 1 failed")" "$rc $(tr '\n' '~' <"$T/err")"
 check "same output twice: the first written" "$code" "$(hex <"$T/twins/out/x.vb")"
 
 # An output that is an input is refused.

@@ -6,7 +6,7 @@
 set -u
 DIST=$(realpath "$1")
 . "$(dirname "$0")/lib.sh"
-skip_if_missing "$(missing_tools lintian dpkg-deb appstreamcli mandoc python3)"
+skip_if_missing "$(missing_tools lintian dpkg-deb appstreamcli mandoc python3 desktop-file-validate)"
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 
@@ -25,6 +25,8 @@ for file in usr/bin/aspclip usr/bin/aspconv usr/share/applications/org.aspclip.a
   usr/share/man/man1/aspclip.1.gz usr/share/man/man1/aspconv.1.gz usr/share/doc/aspclip/copyright; do
   check "deb holds $file" yes "$([ -f "$T/root/$file" ] && echo yes || echo no)"
 done
+check "deb: desktop entry valid, without a hint" "" \
+  "$(desktop-file-validate "$T/root/usr/share/applications/org.aspclip.aspclip.desktop" 2>&1)"
 check "deb: metainfo valid" 0 "$(appstreamcli validate --no-net "$T/root/usr/share/metainfo/"*.xml >/dev/null 2>&1; echo $?)"
 for page in aspclip aspconv; do
   zcat "$T/root/usr/share/man/man1/$page.1.gz" >"$T/$page.1"
@@ -37,6 +39,6 @@ printf '\r\nOutputString = OutputString & "<html>" & vbCrLf & "<body>"\r\nSet c 
 check "deb: its aspconv converts the worked example" "$(md5sum <"$T/example.vb")" \
   "$(timeout 10 "$T/root/usr/bin/aspconv" <"$T/example" | md5sum)"
 
-check "zip: its files" "LICENSE README.md aspclip.exe aspconv.exe" \
+check "zip: its files, a user's README among them" "LICENSE.txt README.txt aspclip.exe aspconv.exe" \
   "$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")"
 finish_checks

@@ -76,6 +76,13 @@ TEST(ClipboardRun, ConvertsThePageInPlace) {
   EXPECT_EQ(platform.clipboard, "\r\nOutputString = OutputString & \"a\" & b\r\n");
 }
 
+TEST(ClipboardRun, ALeadingByteOrderMarkIsNoPageText) {
+  FakePlatform platform;
+  platform.clipboard = "\xEF\xBB\xBFx";
+  EXPECT_EQ(ConvertClipboard(platform), kExitSuccess);
+  EXPECT_EQ(platform.clipboard, "\r\nOutputString = OutputString & \"x\"\r\n");
+}
+
 TEST(ClipboardRun, EmptyTextIsConvertedToEmptyText) {
   FakePlatform platform;
   platform.clipboard = "";

@@ -51,5 +51,27 @@ TEST(Input, PagesWithLoneLineBreaksAreWidenedMappedOrRead) {
   }
 }
 
+// A mapped file saved over while it is read: what is past its new end reads as zeros, and the read
+// is known to be unsound, where the process would die of SIGBUS.
+TEST(Input, AMappedFileThatShrinksIsNoticedNotFatal) {
+  const std::size_t size = 4 << 20;
+  std::string pattern = (fs::temp_directory_path() / "input-test-XXXXXX").string();
+  const int fd = mkstemp(pattern.data());
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+  InputBuffer input;
+  ASSERT_TRUE(input.ReadAll(fd).ok());
+  EXPECT_TRUE(input.CheckUnchanged().ok());
+  ASSERT_EQ(ftruncate(fd, 0), 0);
+  std::size_t nonZero = 0;
+  for (const char c : input.view())
+    nonZero += c != '\0';
+  EXPECT_EQ(nonZero, 0u);
+  EXPECT_EQ(input.CheckUnchanged().reason(),
+            "cannot read input: the file changed while it was read");
+  close(fd);
+  fs::remove(pattern);
+}
+
 }  // namespace
 }  // namespace aspclip

@@ -4,11 +4,14 @@
 //   clipio setansi FILE   put FILE's bytes on the clipboard as CF_TEXT only
 //   clipio setutf16 FILE  put FILE's UTF-16LE units, lone surrogates too, on the clipboard
 //   clipio setbmp         put a 1x1 picture (CF_DIB) and nothing else on the clipboard
+//   clipio setdelayed     own the clipboard with text rendered only on request, print "ready",
+//                         and never answer the request (until killed)
 //   clipio clear          empty the clipboard
 //   clipio get FILE       write CF_UNICODETEXT as UTF-8 to FILE; exit 3 when there is no text
 //   clipio getutf16 FILE  write CF_UNICODETEXT's units as UTF-16LE to FILE; exit 3 likewise
-//   clipio dismiss FILE   wait up to 10 s for a message box, write "caption\ntext" (UTF-8) to
-//                         FILE and press OK; exit 4 when none appeared
+//   clipio dismiss FILE [SECONDS]
+//                         wait up to SECONDS (10) for a message box, write "caption\ntext"
+//                         (UTF-8) to FILE and press OK; exit 4 when none appeared
 //   clipio formats        print the clipboard's format numbers, one a line
 //   clipio sequence       print the clipboard's sequence number, which every change raises
 //   clipio boxes          print how many message boxes titled "aspclip" are open
@@ -92,13 +95,14 @@ int Get(const wchar_t* path, bool utf16) {
   return WriteBytes(path, out) ? 0 : 2;
 }
 
-int Dismiss(const wchar_t* path) {
+int Dismiss(const wchar_t* path, int seconds) {
+  constexpr int kLookMs = 20;
   HWND box = nullptr;
-  for (int i = 0; i < 500 && box == nullptr; ++i) {
+  for (int i = 0; i < seconds * 1000 / kLookMs && box == nullptr; ++i) {
     box = FindWindowW(L"#32770", nullptr);
     if (box == nullptr || !IsWindowVisible(box)) {
       box = nullptr;
-      Sleep(20);
+      Sleep(kLookMs);
     }
   }
   if (box == nullptr) return 4;
@@ -156,7 +160,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"clear") return Put(0, nullptr, 0);
   if (command == L"get" && argc == 3) return Get(argv[2], false);
   if (command == L"getutf16" && argc == 3) return Get(argv[2], true);
-  if (command == L"dismiss" && argc == 3) return Dismiss(argv[2]);
+  if (command == L"dismiss" && (argc == 3 || argc == 4)) {
+    return Dismiss(argv[2], argc == 4 ? _wtoi(argv[3]) : 10);
+  }
   if (command == L"formats") {
     if (!Open()) return 1;
     for (UINT format = EnumClipboardFormats(0); format != 0;
@@ -183,6 +189,18 @@ int wmain(int argc, wchar_t** argv) {
     fflush(stdout);
     Sleep(_wtoi(argv[2]));
     CloseClipboard();
+    return 0;
+  }
+  if (command == L"setdelayed") {
+    HWND owner = CreateWindowW(L"STATIC", L"clipio-delayed", 0, 0, 0, 0, 0, nullptr, nullptr,
+                               nullptr, nullptr);
+    if (!OpenClipboard(owner)) return 1;
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, nullptr);  // rendered when asked for, which it never is
+    CloseClipboard();
+    printf("ready\n");
+    fflush(stdout);
+    Sleep(INFINITE);
     return 0;
   }
   if (command == L"hold") {

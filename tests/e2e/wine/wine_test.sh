@@ -1,11 +1,12 @@
 #!/bin/bash
 # The Windows programs under Wine, on a private headless display: aspclip.exe against Wine's
 # clipboard and message box, and the code that aspconv.exe writes run by Wine's VBScript engine.
-# usage: wine_test.sh WINDOWS_BUILD_DIR STATE_DIR
+# usage: wine_test.sh WINDOWS_BUILD_DIR STATE_DIR REFERENCE_CONVERT
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 WIN=$(realpath "$1")
 STATE=$(realpath -m "$2")
+REFERENCE=$(realpath "$3")
 . "$HERE/../lib.sh"
 
 missing=$(missing_tools wine wineserver wineboot Xvfb python3)
@@ -51,13 +52,13 @@ put() {
     *) clipio set "$1" ;;
   esac
 }
-# run_aspclip: run aspclip.exe, read and close its box. Sets RC, BOX ("caption|text") and OUT (the
-# clipboard text afterwards; absent when none).
+# run_aspclip [SECONDS]: run aspclip.exe, read and close its box, waited for SECONDS (10). Sets RC,
+# BOX ("caption|text") and OUT (the clipboard text afterwards; absent when none).
 run_aspclip() {
   rm -f "$T/out" "$T/box"
   local start; start=$(date +%s%N)
   timeout 60 wine "$WIN/aspclip.exe" >>"$LOG" 2>&1 & local pid=$!
-  clipio dismiss "$T/box" || echo "no message box" >"$T/box"
+  clipio dismiss "$T/box" "${1:-10}" || echo "no message box" >"$T/box"
   wait "$pid"; RC=$?
   CYCLE_MS=$(( ($(date +%s%N) - start) / 1000000 ))
   BOX=$(tr '\n' '|' <"$T/box")
@@ -181,6 +182,80 @@ printf 'caf\xe9 \x93q\x94<%%= x %%>' >"$T/cp1252.asp"
 check "windows-1252 page: exit code, round trip" \
   "0 $(printf '\r\nOutputString = OutputString & "caf\xe9 \x93q\x94" &  x \r\n' | md5sum | cut -c1-32)" \
   "$? $(sum "$T/cp1252.vb" 2>/dev/null)"
+
+# Windows' own edges. Pages named like devices are files like any other, reached by \\?\ paths;
+# so are folders deeper than 260 characters.
+aspconv_exe() { (cd "$T" && timeout 60 wine "$WIN/aspconv.exe" "$@" 2>>"$T/aspconv-err"); }
+mkdir -p "$T/devices/sub"
+for name in con.asp aux.asp nul.inc com1.asp sub/Prn.asp; do
+  printf 'a<%%= "%s" %%>' "$name" >"$T/devices/$name"
+done
+rm -f "$T/aspconv-err"
+aspconv_exe -o device-code devices; rc=$?
+check "pages named like devices: each converted to a file" \
+  "0 converted 5 files, 0 failed|aux.vb com1.vb con.vb nul.vb sub/Prn.vb" \
+  "$rc $(tr -d '\r' <"$T/aspconv-err")|$(cd "$T/device-code" && find . -type f | sed 's|^\./||' | sort | xargs)"
+check "a page named like a device, named directly: the file's code" \
+  "$(printf '\r\nOutputString = OutputString & "a" &  "nul.inc" \r\n' | md5sum | cut -c1-32)" \
+  "$(aspconv_exe devices/nul.inc | md5sum | cut -c1-32)"
+rm -f "$T/aspconv-err"; aspconv_exe devices/con.asp -o NUL; rc=$?
+check "-o NUL: written nowhere, success" "0 " "$rc $(cat "$T/aspconv-err" 2>/dev/null)"
+deep="deep/$(printf 'folder%02d/' $(seq 1 40))"
+mkdir -p "$T/$deep"; printf 'a<%%= b %%>' >"$T/$deep/page.asp"
+aspconv_exe -o deep-code deep; rc=$?
+check "a folder deeper than 260 characters: converted" "0 1" "$rc $(find "$T/deep-code" -name page.vb | wc -l)"
+
+# Names that differ only in case are one file on Windows: the clash is named and counted.
+mkdir -p "$T/cases"; printf 'a' >"$T/cases/page.asp"; printf 'b' >"$T/cases/Page.inc"
+rm -f "$T/aspconv-err"; aspconv_exe -o case-code cases; rc=$?
+check "names that differ only in case: the clash named, counted" \
+  "1 aspconv: cases\page.asp: its code would go to case-code\page.vb, as that of cases\Page.inc does~converted 1 file, 1 failed~" \
+  "$rc $(tr -d '\r' <"$T/aspconv-err" | tr '\n' '~')"
+
+# Wildcards, which cmd leaves to the program, and the usage for /?, with CR LF throughout.
+aspconv_exe -o wild-code 'devices\c*.asp'; rc=$?
+check "wildcards in an operand: expanded" "0 com1.vb con.vb" "$rc $(ls "$T/wild-code" | xargs)"
+aspconv_exe '/?' >"$T/usage"; rc=$?
+check "/?: the usage, with a CR before every LF" "0 Usage: aspconv [OPTION]... [FILE|DIR]...|yes" \
+  "$rc $(head -1 "$T/usage" | tr -d '\r')|$([ "$(grep -c $'\r$' "$T/usage")" = "$(wc -l <"$T/usage")" ] && echo yes || echo no)"
+
+# The code page names people type, in both builds.
+printf 'cafe \xe4\xb8\xad\xe6\x96\x87 <%%= x %%>' >"$T/cjk.txt"
+for encoding in gbk big5 euc-jp utf-32 1252 cp1252; do
+  iconv -f UTF-8 -t "$encoding//TRANSLIT" <"$T/cjk.txt" >"$T/named.asp" 2>/dev/null
+  iconv -f "$encoding" -t UTF-8 <"$T/named.asp" >"$T/named.txt"
+  aspconv_exe --encoding "$encoding" named.asp -o named.vb; rc=$?
+  check "--encoding $encoding: known, round trip" \
+    "0 $(timeout 60 "$REFERENCE" <"$T/named.txt" | md5sum | cut -c1-32)" \
+    "$rc $(iconv -f "$encoding" -t UTF-8 <"$T/named.vb" | md5sum | cut -c1-32)"
+done
+
+# aspclip.exe's usage, written for a box that wraps its paragraphs.
+rm -f "$T/box"
+timeout 60 wine "$WIN/aspclip.exe" '/?' >>"$LOG" 2>&1 & pid=$!
+clipio dismiss "$T/box" || echo "no message box" >"$T/box"
+wait "$pid"
+check "aspclip /?: a paragraph a line, options one a line" \
+  "aspclip|Usage: aspclip||Converts the ASP page on the clipboard into Visual Basic code that builds the page's output in OutputString, and puts the code on the clipboard in its place.||/?, -h, --help: show this help|--version: show the version|" \
+  "$(tr -d '\r' <"$T/box" | tr '\n' '|')"
+
+# An owner that renders its text only when asked, and never answers: the bound and the words of a
+# stalled owner on Linux, and the clipboard left to it.
+coproc DELAYED { timeout 120 wine "$WIN/clipio.exe" setdelayed 2>>"$LOG"; }
+delayed=$DELAYED_PID
+read -r _ <&"${DELAYED[0]}"
+run_aspclip 30  # the owner's 5 seconds, and Wine's start
+check "an owner that never renders: box, exit code" \
+  "aspclip|Could not read the clipboard: the program that owns the clipboard did not answer within 5 seconds 1" \
+  "$BOX $RC"
+check "an owner that never renders: the clipboard still its" "13" "$(clipio formats | tr -d '\r' | grep -x 13)"
+kill "$delayed" 2>/dev/null; wait "$delayed" 2>/dev/null
+
+# A leading byte-order mark is no text of the page, as aspconv reads it.
+utf16 "$T/marked.u16" '\ufeffx'
+cycle "utf16:$T/marked.u16"
+check "a leading byte-order mark: not in the code" \
+  "$(printf '\r\nOutputString = OutputString & "x"\r\n' | md5sum | cut -c1-32)" "$(sum "$T/out")"
 
 # The generated code runs: each page's output, worked out by hand, is what OutputString holds.
 mkdir -p "$T/vbs"

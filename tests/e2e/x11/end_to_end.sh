@@ -86,9 +86,19 @@ close_box() {
 # run_prog: start the program, read the box through AT-SPI, snapshot the clipboard while the box
 # is up, press OK. Sets MSG TITLE WAITED RC DURING SERVER, and BOX_KB: the address space of the
 # box's process.
+# With CLOSED set to 0, 1 or 2, the program starts with that standard stream closed; the box is
+# waited for BOX_SECONDS, 20 by default.
 run_prog() {
-  (ulimit -v "${PROG_LIMIT_KB:-unlimited}"; exec "$PROG" 2>"$T/stderr") & local p=$!
-  local w; w=$(find_box)
+  (
+    ulimit -v "${PROG_LIMIT_KB:-unlimited}"
+    case "${CLOSED:-}" in
+      0) exec "$PROG" <&- 2>"$T/stderr" ;;
+      1) exec "$PROG" >&- 2>"$T/stderr" ;;
+      2) exec "$PROG" 2>&- ;;
+      *) exec "$PROG" 2>"$T/stderr" ;;
+    esac
+  ) & local p=$!
+  local w; w=$(find_box "${BOX_SECONDS:-20}")
   BOX_KB=$(awk '/^VmSize:/ { print $2 }' "/proc/$(box_process $p)/status" 2>/dev/null)
   local box; box=$(timeout 20 /usr/bin/python3 "$HERE/dialog_text.py" "$NAME" 15)
   TITLE=$(echo "$box" | head -1 | sed 's/^title=//')
@@ -146,6 +156,10 @@ check "arguments: clipboard untouched, no server" "$(md5sum <"$T/example") none"
 expect_converted "worked example" "$T/example" "$T/example.vb"
 expect_converted "LF line breaks" "$T/lf" "$T/lf.vb"
 expect_converted "lone CR line breaks" "$T/cr"
+# Some launchers and hotkey daemons start programs with a standard stream closed.
+for stream in 0 1 2; do
+  CLOSED=$stream expect_converted "standard stream $stream closed at start" "$T/example" "$T/example.vb"
+done
 expect_converted "non-ASCII and emoji" "$T/utf8"
 expect_converted "empty text" "$T/empty" "$T/empty"
 
@@ -165,6 +179,20 @@ get >"$T/once"
 run_prog
 check "start after the box closed: converts again" "Code converted $(expected "$T/once" | md5sum)" \
   "$MSG $(get | md5sum)"
+
+# Without a runtime folder the lock is kept in a folder of the user's own under /tmp. One that
+# another user made there, with a lock file that user holds, stops no run and is not written.
+planted=/tmp/aspclip-$(id -u)
+rm -rf "$planted"
+as_other() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+as_other mkdir -m 0755 "$planted"
+as_other touch "$planted/aspclip-${DISPLAY//\//_}.lock"
+as_other flock "$planted/aspclip-${DISPLAY//\//_}.lock" sleep 60 & holder=$!
+XDG_RUNTIME_DIR= expect_converted "a lock planted by another user" "$T/example" "$T/example.vb"
+check "a lock planted by another user: left as it was" "65534 0" \
+  "$(stat -c %u "$planted") $(stat -c %s "$planted/aspclip-${DISPLAY//\//_}.lock")"
+kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
+rm -rf "$planted"
 
 # The user copies something else while the box is still up: that copy wins, no server stays.
 put "$T/example"
@@ -260,6 +288,18 @@ run_prog
 check "slow owner: converted" "Code converted $(expected "$T/slow" | md5sum)" "$MSG $(get | md5sum)"
 kill "$slow" 2>/dev/null  # it ends by itself once the code replaces its text
 wait "$slow" 2>/dev/null
+
+# An owner that never ends its transfer: past 1 GiB the run stops reading, says so, and leaves the
+# clipboard to that owner.
+coproc ENDLESS { /usr/bin/python3 "$HERE/slow_owner.py" "$T/example" 0 endless; }
+endless=$ENDLESS_PID
+read -r _ <&"${ENDLESS[0]}"
+before=$(owner)
+BOX_SECONDS=90 run_prog  # a gigabyte comes in some 15 seconds
+check "endless owner: message" "Could not read the clipboard: the clipboard text is too large (1024 MB)" "$MSG"
+check "endless owner: exit status, no server, owner kept" "1 none $before" "$RC ${SERVER:-none} $(owner)"
+kill "$endless" 2>/dev/null
+wait "$endless" 2>/dev/null
 
 # A clipboard owner that never answers: after 5 seconds the run gives up, says why, exits non-zero
 # and changes nothing. The owner is a previous run's server: xclip, once resumed, would die of the

@@ -1,0 +1,89 @@
+#include "clipboard_reader.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "aspclip/clipboard_run.h"
+#include "text/windows_error.h"
+
+namespace aspclip {
+namespace {
+
+// Another program may hold the clipboard open for a moment; waiting this long for it is what
+// users expect of any program that pastes.
+constexpr ULONGLONG kOpenWaitMs = 1000;
+constexpr DWORD kOpenRetryMs = 10;
+static_assert(kOpenWaitMs < kOwnerAnswerMs, "a clipboard held open is told of, not given up on");
+
+Status LastError() {
+  return Status::Failed(WindowsErrorText(GetLastError()));
+}
+
+// What the worker reads into. The run and the worker each finish with it once, the run by taking
+// the text or by giving up; whichever comes second frees it.
+struct Read {
+  std::u16string text;
+  Status status = Status::Ok();
+  LONG firstDone = 0;
+};
+
+Status CopyText(std::u16string& text) {
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (data == nullptr) return LastError();
+  const auto* units = static_cast<const char16_t*>(GlobalLock(data));
+  if (units == nullptr) return LastError();
+  const std::size_t capacity = GlobalSize(data) / sizeof(char16_t);
+  const std::u16string_view stored(units, capacity);
+  text = stored.substr(0, std::min(stored.find(u'\0'), capacity));
+  GlobalUnlock(data);
+  return Status::Ok();
+}
+
+DWORD WINAPI ReadOnWorker(void* context) {
+  auto* read = static_cast<Read*>(context);
+  // A window of the worker's own opens the clipboard: one opened for no window is taken, by some
+  // systems, for the same opener as another program's that opened it for none either.
+  HWND reader =
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  read->status = OpenClipboardWaiting(reader);
+  if (read->status.ok()) {
+    read->status = CopyText(read->text);
+    CloseClipboard();
+  }
+  if (reader != nullptr) DestroyWindow(reader);
+  if (InterlockedExchange(&read->firstDone, 1) != 0) delete read;
+  return 0;
+}
+
+}  // namespace
+
+Status OpenClipboardWaiting(HWND owner) {
+  const ULONGLONG deadline = GetTickCount64() + kOpenWaitMs;
+  while (!::OpenClipboard(owner)) {
+    const DWORD error = GetLastError();
+    if (GetTickCount64() >= deadline) {
+      return Status::Failed("another program kept the clipboard open (" + WindowsErrorText(error) +
+                            ")");
+    }
+    Sleep(kOpenRetryMs);
+  }
+  return Status::Ok();
+}
+
+Status ReadClipboardText(std::u16string& text) {
+  auto* read = new Read;
+  HANDLE worker = CreateThread(nullptr, 0, ReadOnWorker, read, 0, nullptr);
+  if (worker == nullptr) {
+    delete read;
+    return LastError();
+  }
+  WaitForSingleObject(worker, kOwnerAnswerMs);
+  CloseHandle(worker);
+  if (InterlockedExchange(&read->firstDone, 1) == 0) return OwnerDidNotAnswer();
+  const std::unique_ptr<Read> done(read);
+  if (!done->status.ok()) return done->status;
+  text = std::move(done->text);
+  return Status::Ok();
+}
+
+}  // namespace aspclip

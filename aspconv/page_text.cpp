@@ -1,0 +1,126 @@
+#include "page_text.h"
+
+#include "convert/scan/scan.h"
+#include "text/line_breaks.h"
+#include "text/utf8.h"
+
+namespace aspconv {
+namespace {
+
+using aspclip::Status;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf8 = "UTF-8";
+
+// What the detector makes of a page that is not UTF-8; nothing where it cannot tell, or where it
+// takes the page for UTF-8 all the same.
+std::string Detect(std::string_view bytes) {
+  std::string detected = aspclip::DetectCharset(bytes);
+  const std::string canonical = aspclip::CanonicalCharsetName(detected);
+  if (canonical == "utf8" || canonical == "ascii") detected.clear();
+  return detected;
+}
+
+// What a page that is not UTF-8 is told to try.
+std::string Hint(std::string_view bytes) {
+  const std::string detected = Detect(bytes);
+  if (detected.empty()) return "(name its encoding with --encoding, as in --encoding windows-1252)";
+  return "(try --encoding auto, which reads it as " + detected + ")";
+}
+
+Status CheckUtf8(std::string_view text, bool automatic, aspclip::Utf8Scan& scan) {
+  const std::size_t skipped = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  scan = aspclip::ScanUtf8(text.substr(skipped));
+  if (scan.badByte == aspclip::kNotFound) return Status::Ok();
+  std::string failure = "input is not valid UTF-8 (bad byte at offset ";
+  failure.append(std::to_string(scan.badByte + skipped)).append(")");
+  if (!automatic) failure.append(" ").append(Hint(text));
+  return Status::Failed(failure);
+}
+
+Status ReadUtf8Page(const aspclip::Utf8Scan& scan, bool raw, Page& page) {
+  if (raw) return Status::Ok();
+  return page.bytes.NormalizeLineBreaks(scan.loneLineBreaks);
+}
+
+// An encoding that names no byte order (UTF-16, UTF-32) reads a page's mark, in either order, and
+// does not pass it on; it writes a mark of its own, in the order it reads a page without one. The
+// code is written in the page's order, as the same encoding with the order named, and with a mark
+// only where the page had one.
+Status FollowPageByteOrder(Encodings& encodings, Page& page) {
+  const std::string& own = page.charset->ownByteOrderMark();
+  if (own.empty()) return Status::Ok();
+  const std::string_view bytes = page.bytes.view();
+  const std::string reversed(own.rbegin(), own.rend());
+  page.hadByteOrderMark = bytes.starts_with(own) || bytes.starts_with(reversed);
+  const bool ownOrder = !bytes.starts_with(reversed);
+  const bool ownIsLittleEndian = static_cast<unsigned char>(own.front()) == 0xFF;
+  const bool littleEndian = ownOrder == ownIsLittleEndian;
+  return encodings.Get(page.charset->name() + (littleEndian ? "LE" : "BE"), page.codeCharset);
+}
+
+Status DecodePage(bool raw, Encodings& encodings, Page& page) {
+  if (Status decoded = page.charset->ToUtf8(page.bytes.view(), page.decoded); !decoded.ok()) {
+    return decoded;
+  }
+  page.codeCharset = page.charset;
+  if (Status ordered = FollowPageByteOrder(encodings, page); !ordered.ok()) return ordered;
+  if (!raw && aspclip::CountLoneLineBreaks(page.decoded) > 0) {
+    page.decoded = aspclip::WithCrLf(page.decoded);
+  }
+  return Status::Ok();
+}
+
+// UTF-8 where the page is valid UTF-8; else the encoding the detector names.
+Status ReadDetected(bool raw, Encodings& encodings, Page& page) {
+  aspclip::Utf8Scan scan;
+  const Status utf8 = CheckUtf8(page.bytes.view(), true, scan);
+  if (utf8.ok()) {
+    page.encoding = kUtf8;
+    return ReadUtf8Page(scan, raw, page);
+  }
+  page.encoding = Detect(page.bytes.view());
+  if (page.encoding.empty()) {
+    return Status::Failed(utf8.reason() + ", and its encoding cannot be told");
+  }
+  if (Status opened = encodings.Get(page.encoding, page.charset); !opened.ok()) return opened;
+  return DecodePage(raw, encodings, page);
+}
+
+}  // namespace
+
+Status Encodings::Get(const std::string& name, aspclip::Charset*& charset) {
+  auto found = opened_.find(name);
+  if (found == opened_.end()) {
+    std::unique_ptr<aspclip::Charset> opening;
+    if (Status opened = aspclip::Charset::Open(name, opening); !opened.ok()) return opened;
+    found = opened_.emplace(name, std::move(opening)).first;
+  }
+  charset = found->second.get();
+  return Status::Ok();
+}
+
+Status ReadPage(int in, const PageFormat& format, Encodings& encodings, Page& page) {
+  if (Status read = page.bytes.ReadAll(in); !read.ok()) return read;
+  Status ready = Status::Ok();
+  if (format.encoding == kAutomaticEncoding) {
+    ready = ReadDetected(format.raw, encodings, page);
+  } else if (ready = encodings.Get(format.encoding, page.charset); !ready.ok()) {
+    return ready;
+  } else if (page.charset == nullptr) {
+    aspclip::Utf8Scan scan;
+    ready = CheckUtf8(page.bytes.view(), false, scan);
+    if (ready.ok()) ready = ReadUtf8Page(scan, format.raw, page);
+  } else {
+    ready = DecodePage(format.raw, encodings, page);
+  }
+  if (!ready.ok()) return ready;
+  if (page.encoding.empty()) page.encoding = page.charset ? page.charset->name() : kUtf8;
+  const std::string_view text =
+      page.charset == nullptr ? page.bytes.view() : std::string_view(page.decoded);
+  page.hadByteOrderMark = page.hadByteOrderMark || text.starts_with(kByteOrderMark);
+  page.text = text.substr(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0);
+  return Status::Ok();
+}
+
+}  // namespace aspconv

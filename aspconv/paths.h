@@ -1,0 +1,50 @@
+// Paths as aspconv meets them: named by the user, said in messages, and handed to the system.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "text/status.h"
+
+namespace aspconv {
+
+namespace fs = std::filesystem;
+
+// Paths are carried as UTF-8 in messages and options, whatever the system's own form.
+std::string Utf8(const fs::path& path);
+fs::path PathOf(const std::string& utf8);
+
+// The path to hand to the system for a file. On Windows: absolute, in the \\?\ form that reaches a
+// file named like a device (con.asp, nul.inc) and a path longer than 260 characters; a device
+// named alone (NUL, CON) stays the device. Elsewhere the path itself.
+fs::path SystemPath(const fs::path& path);
+
+// Whether the path is a device named alone, as NUL and CON are on Windows; never elsewhere.
+bool IsDeviceName(const fs::path& path);
+
+// What a folder's entry is. A link to a folder is no folder: a walk that followed it could go round
+// in a circle.
+enum class EntryKind { kFolder, kRegularFile, kOther, kUnreadable };
+struct FolderEntry {
+  fs::path name;
+  EntryKind kind;
+  std::string error;  // why it cannot be read
+};
+
+// The entries of `folder`, a system path; fails with the system's reason. On Windows through the
+// system's own listing, which, unlike the runtime's, reaches long paths.
+aspclip::Status ListFolder(const fs::path& folder, std::vector<FolderEntry>& entries);
+
+// Whether the system path names a folder, following links.
+bool IsFolder(const fs::path& path);
+// Whether the system path names something that is there.
+bool Exists(const fs::path& path);
+// Whether two system paths name one file.
+bool SameFile(const fs::path& a, const fs::path& b);
+
+// What two names that the file system takes for one file have in common: the path itself, or on
+// Windows, which compares names without regard to case, the path in upper case.
+fs::path SameFileKey(const fs::path& path);
+
+}  // namespace aspconv

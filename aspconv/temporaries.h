@@ -1,0 +1,20 @@
+// The temporaries of a run, which no way of its ending leaves behind: each is known from before it
+// is made until it is renamed or removed, and a SIGINT, SIGTERM or SIGHUP (Ctrl+C or the console
+// closing on Windows) removes those there are before the run ends by it.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+
+namespace aspconv {
+
+// Call once, first thing, before any other thread starts. A signal ignored at the start stays
+// ignored.
+void RemoveTemporariesOnSignals();
+
+// Runs `step`, which makes, renames or removes the temporary `path`, so that a signal comes
+// before it or after it; `known` says whether the temporary is to be known after it.
+void WithTemporary(const std::filesystem::path& path, bool known,
+                   const std::function<void()>& step);
+
+}  // namespace aspconv

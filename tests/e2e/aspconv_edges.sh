@@ -1,0 +1,199 @@
+#!/bin/bash
+# aspconv under hostile but ordinary conditions: closed standard streams, folders it cannot read,
+# encodings with a state or a byte-order mark across pieces, devices and FIFOs as output, files
+# that read short or shrink while read, signals, long names, read-only targets, the messages, and
+# a site of mixed encodings. Every start is bounded; every row checks the exit code.
+# usage: aspconv_edges.sh ASPCONV REFERENCE_CONVERT
+set -u
+ASPCONV=$(realpath "$1")
+REFERENCE=$(realpath "$2")
+. "$(dirname "$0")/lib.sh"
+skip_if_missing "$(missing_tools setpriv iconv mkfifo python3)"
+T=$(mktemp -d)
+chmod 755 "$T"
+trap 'rm -rf "$T"' EXIT
+cd "$T" || exit 1
+aspconv() { timeout 60 "$ASPCONV" "$@"; }
+as_other() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+reference() { timeout 60 "$REFERENCE"; }
+sum() { md5sum | cut -c1-32; }
+leftovers() { find "$@" -name '*.tmp' | wc -l; }  # temporaries left in the folders
+
+printf 'a<%%= b %%>\r\n<p class="x">c</p>' >page.asp
+reference <page.asp >page.vb
+
+# Closed standard streams: nothing is taken for one of them that is not.
+mkdir site
+for k in $(seq 200); do cp page.asp "site/p$k.asp"; done
+aspconv -o code site >&- 2>err; rc=$?
+check "stdout closed, a folder: every file written" "0 200 converted 200 files, 0 failed" \
+  "$rc $(find code -name '*.vb' -size +0 | wc -l) $(cat err)"
+aspconv page.asp -o one.vb >&-; rc=$?
+check "stdout closed, one file" "0 $(sum <page.vb)" "$rc $(sum <one.vb)"
+aspconv page.asp -o one.vb <&-; rc=$?
+check "stdin closed, one file" "0 $(sum <page.vb)" "$rc $(sum <one.vb)"
+aspconv <&- >empty.vb; rc=$?
+check "stdin closed, no operand: an empty page" "0 0" "$rc $(stat -c %s empty.vb)"
+printf 'bad \xff' | aspconv 2>&- >/dev/null
+check "stderr closed: a failure still fails" 1 $?
+
+# A folder that cannot be read is named and counted; the walk goes on around it.
+mkdir -p locked/a/b locked/c
+cp page.asp locked/a/b/x.asp; cp page.asp locked/a/y.asp; cp page.asp locked/c/z.asp
+chmod 000 locked/a/b
+chmod -R a+rwX code 2>/dev/null; mkdir -m 777 locked-code
+cp "$ASPCONV" own-aspconv  # where the other user may run it
+(cd "$T" && as_other timeout 60 ./own-aspconv -o locked-code locked 2>err); rc=$?
+check "unreadable folder: named, counted, the others converted" \
+  "1 aspconv: locked/a/b: cannot read folder: Permission denied~converted 2 files, 1 failed~ a/y.vb c/z.vb" \
+  "$rc $(tr '\n' '~' <err) $(cd locked-code && find . -name '*.vb' | sed 's|^\./||' | sort | xargs)"
+chmod 755 locked/a/b
+
+# Dangling links and FIFOs named like pages are named, counted and left alone.
+mkdir odd; cp page.asp odd/good.asp; ln -s nowhere.asp odd/dangling.asp; mkfifo odd/fifo.inc
+aspconv -o odd-code odd 2>err; rc=$?
+check "not regular files in a site: named, counted" \
+  "1 aspconv: odd/dangling.asp: not a regular file~aspconv: odd/fifo.inc: not a regular file~converted 1 file, 2 failed~" \
+  "$rc $(tr '\n' '~' <err)"
+
+# Encodings with a byte-order mark or a state, over many pieces: one state for the whole code.
+/usr/bin/python3 -c "
+import sys
+line = '<p>caf\u00e9 \u65e5\u672c\u8a9e <%= x %> \"q\"</p>\r\n'
+sys.stdout.write(line * 4000)" >long.txt
+reference <long.txt >long.vb
+for encoding in UTF-16 UTF-32; do
+  iconv -f UTF-8 -t "$encoding" <long.txt >"long-$encoding.asp"
+  aspconv --encoding "$encoding" "long-$encoding.asp" -o "long-$encoding.vb"; rc=$?
+  check "$encoding with a mark: the code has one, at its start" \
+    "0 $(iconv -f UTF-8 -t "$encoding" <long.vb | sum)" "$rc $(sum <"long-$encoding.vb")"
+  aspconv --encoding "$encoding" <"long-$encoding.asp" >"long-$encoding.out"; rc=$?
+  check "$encoding on standard output: no mark, the page's order" \
+    "0 $(iconv -f UTF-8 -t "${encoding}LE" <long.vb | sum)" "$rc $(sum <"long-$encoding.out")"
+  { printf '\xef\xbb\xbf'; cat long.txt; } | iconv -f UTF-8 -t "${encoding}BE" >"long-$encoding-be.asp"
+  aspconv --encoding "$encoding" "long-$encoding-be.asp" -o "long-$encoding-be.vb"; rc=$?
+  check "$encoding big-endian with a mark: so is the code" \
+    "0 $({ printf '\xef\xbb\xbf'; cat long.vb; } | iconv -f UTF-8 -t "${encoding}BE" | sum)" \
+    "$rc $(sum <"long-$encoding-be.vb")"
+  iconv -f UTF-8 -t "${encoding}LE" <long.txt >"long-$encoding-nomark.asp"
+  aspconv --encoding "$encoding" "long-$encoding-nomark.asp" -o "long-$encoding-nomark.vb"; rc=$?
+  check "$encoding without a mark: none in the code, read and written little-endian" \
+    "0 $(iconv -f UTF-8 -t "${encoding}LE" <long.vb | sum)" "$rc $(sum <"long-$encoding-nomark.vb")"
+done
+/usr/bin/python3 -c "
+import sys
+sys.stdout.write('<p>\u65e5\u672c\u8a9e\u306e\u30da\u30fc\u30b8 <%= x %> abc</p>\r\n' * 6000)" >jp.txt
+iconv -f UTF-8 -t ISO-2022-JP <jp.txt >jp.asp
+aspconv --encoding ISO-2022-JP jp.asp -o jp.vb; rc=$?
+check "ISO-2022-JP across pieces: right throughout" "0 $(reference <jp.txt | sum)" \
+  "$rc $(iconv -f ISO-2022-JP -t UTF-8 <jp.vb | sum)"
+
+# Devices, FIFOs and sockets are written straight; only a regular file is replaced.
+mkfifo pipe.vb
+timeout 60 cat pipe.vb >from-pipe & reader=$!
+aspconv page.asp -o pipe.vb; rc=$?
+wait "$reader"
+check "a FIFO as -o: written through, still a FIFO" "0 $(sum <page.vb) fifo" \
+  "$rc $(sum <from-pipe) $([ -p pipe.vb ] && echo fifo || echo replaced)"
+# The machine's own /dev/null and /dev/stdout, which a broken run as root would replace, are
+# stood in for by a device node and a link of the test's own.
+mknod null c 1 3
+aspconv page.asp -o null; rc=$?
+check "a device as -o: written through, still the device" "0 character special file" \
+  "$rc $(stat -c %F null)"
+ln -s /proc/self/fd/1 stdout
+aspconv page.asp -o stdout >stdout.vb; rc=$?
+check "a link to standard output as -o, as /dev/stdout is: the link kept" "0 $(sum <page.vb) link" \
+  "$rc $(sum <stdout.vb) $([ -L stdout ] && echo link || echo replaced)"
+
+# A file that reads short before its end is read to the end. /proc/kallsyms, megabytes long, gives
+# a few kilobytes a read; it holds no quote or delimiter, so its code's literal gives back its text.
+timeout 60 cat /proc/kallsyms >kallsyms
+aspconv /proc/kallsyms >short.vb; rc=$?
+check "a file of /proc, which reads short: read whole" "0 $(sed -z 's/\n$//' kallsyms | sum)" \
+  "$rc $(/usr/bin/python3 -c '
+import sys
+code = open(sys.argv[1], "rb").read()
+code = code.removeprefix(b"\r\nOutputString = OutputString & \"").removesuffix(b"\"\r\n")
+code = code.replace(b"\" & vbCrLf & _\r\n  \"", b"\n").replace(b"\" & vbCrLf & \"", b"\n")
+sys.stdout.buffer.write(code)' short.vb | sum)"
+
+# A signal during a run removes its temporaries and ends it as the signal does; a signal ignored
+# at the start stays ignored.
+head -c 300000000 /dev/zero | tr '\0' '"' >quotes.asp
+mkdir sig; cp page.asp sig/a.asp; cp quotes.asp sig/b.asp
+for signal in INT TERM HUP; do
+  rm -rf sig-code
+  timeout 60 "$ASPCONV" -o sig-code sig 2>/dev/null & run=$!
+  for _ in $(seq 200); do [ "$(leftovers sig-code 2>/dev/null)" -gt 0 ] && break; sleep 0.01; done
+  kill -"$signal" "$run"; wait "$run"; rc=$?
+  check "SIG$signal during a run: its status, no temporary left" \
+    "$((128 + $(kill -l "$signal"))) 0" "$rc $(leftovers sig-code)"
+done
+rm -rf sig-code
+# timeout would catch the signal itself: the shell it starts ignores it, then is the program.
+timeout 60 bash -c 'trap "" INT; exec "$0" -o sig-code sig' "$ASPCONV" & run=$!
+sleep 0.2; pkill -INT -P "$run"; wait "$run"; rc=$?
+check "SIGINT ignored at the start: the run completes" "0 2" "$rc $(find sig-code -name '*.vb' | wc -l)"
+rm -rf sig-code sig quotes.asp
+
+# A file that shrinks while it is read: no death by a signal, and no temporary left; the page
+# converts from what was read, or fails with a message.
+head -c 200000000 /dev/zero | tr '\0' a >shrinking.asp
+timeout 60 "$ASPCONV" shrinking.asp -o shrinking.vb 2>err & run=$!
+sleep 0.1; truncate -s 1000 shrinking.asp
+wait "$run"; rc=$?
+check "a file shrinking as it is read: converted or refused with a word" yes \
+  "$( { [ "$rc" = 0 ] || { [ "$rc" = 1 ] && grep -q 'shrinking.asp: cannot read input: the file changed while it was read' err; }; } && [ "$(leftovers .)" = 0 ] && echo yes || echo "no: $rc $(cat err)")"
+rm -f shrinking.asp shrinking.vb
+
+# A name as long as a name may be: its temporary fits too.
+long=$(printf 'p%.0s' $(seq 240)).asp
+cp page.asp "$long"
+aspconv "$long" -o "${long%.asp}.vb"; rc=$?
+check "a page name of 244 characters" "0 $(sum <page.vb)" "$rc $(sum <"${long%.asp}.vb")"
+
+# A read-only output is replaced with its permissions kept, as editors that save by rename do.
+printf old >readonly.vb; chmod 444 readonly.vb
+aspconv page.asp -o readonly.vb; rc=$?
+check "a read-only target: replaced, still read-only" "0 $(sum <page.vb) 444" \
+  "$rc $(sum <readonly.vb) $(stat -c %a readonly.vb)"
+
+# Each message names the real cause and the real operand.
+printf 'x' >a-file
+while IFS=';' read -r arguments code err; do
+  aspconv $arguments </dev/null >/dev/null 2>err; rc=$?
+  check "message for '$arguments'" "$code;$err" "$rc;$(tr '\n' '~' <err)"
+done <<'CASES'
+page.asp -xy;2;aspconv: unrecognized option '-x'~Try 'aspconv --help'.~
+-o a-file page.asp site/p1.asp;2;aspconv: several inputs or a folder need an output folder, and a-file is not one~Try 'aspconv --help'.~
+--encoding= page.asp;2;aspconv: unknown encoding ''~Try 'aspconv --help'.~
+-o newdir/ page.asp;0;
+-o twice page.asp page.asp;0;
+CASES
+check "-o newdir/: the page's code in it" "$(sum <page.vb)" "$(sum <newdir/page.vb)"
+check "a page named twice: converted once, without a clash" "$(sum <page.vb)" "$(sum <twice/page.vb)"
+
+# A site of mixed encodings: each page read as UTF-8 where it is, else as the detector says, and
+# its code written in that encoding.
+mkdir mixed
+/usr/bin/python3 -c "
+import random
+random.seed(1)
+words = '我们 你们 他们 今天 明天 学校 老师 学生 中国 北京 上海 工作 生活 时间 问题 发展 经济 社会 文化 历史 电脑 网络 信息 公司 产品 服务 用户 欢迎 光临 首页 联系 关于 新闻 登录 注册'.split()
+for k in range(3):
+    text = ''.join('<p>' + ''.join(random.choice(words) for _ in range(12)) + '<%= x %></p>\r\n' for _ in range(20))
+    open(f'mixed/gbk{k}.asp', 'wb').write(text.encode('gbk'))
+    open(f'mixed/utf{k}.asp', 'wb').write(text.encode('utf-8'))
+"
+aspconv --encoding auto -o mixed-code mixed 2>err; rc=$?
+check "auto, a mixed site: summary" "0 converted 6 files, 0 failed (3 GB18030, 3 UTF-8)" "$rc $(cat err)"
+check "auto: a GBK page's code in GBK" "$(iconv -f GB18030 -t UTF-8 <mixed/gbk1.asp | reference | sum)" \
+  "$(iconv -f GB18030 -t UTF-8 <mixed-code/gbk1.vb | sum)"
+check "auto: a UTF-8 page's code in UTF-8" "$(reference <mixed/utf1.asp | sum)" "$(sum <mixed-code/utf1.vb)"
+aspconv mixed/gbk0.asp 2>err >/dev/null; rc=$?
+check "a GBK page without --encoding: the hint names auto and the detector's guess" \
+  "1 aspconv: mixed/gbk0.asp: input is not valid UTF-8 (bad byte at offset 3) (try --encoding auto, which reads it as GB18030)" \
+  "$rc $(cat err)"
+
+finish_checks
