@@ -6,12 +6,6 @@
 
 namespace aspclip {
 
-// A CR with an LF behind it marks the pair twice, which cancels out, so what is left marked is a
-// CR with no LF behind it or an LF with no CR before it.
-std::uint32_t LoneLineBreakBits(const char* block) {
-  return BlockMask(block, StopBytes<1>{'\r'}) ^ BlockMask(block + 1, StopBytes<1>{'\n'});
-}
-
 // A block at a time: most blocks of a page hold no lone line break, and cost no branch per line
 // break.
 std::size_t LoneLineBreaksIn(std::string_view text, std::size_t from, std::size_t to) {

@@ -7,14 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "convert/scan/scan.h"
+
 namespace aspclip {
 
 // How many CR not followed by LF, and LF not preceded by CR, the text holds.
 std::size_t CountLoneLineBreaks(std::string_view text);
 
 // The 16 bytes at `block`, one bit each: set where a line break is lone, read with the byte
-// behind them. The byte behind the block must be readable.
-std::uint32_t LoneLineBreakBits(const char* block);
+// behind them. The byte behind the block must be readable. A CR with an LF behind it marks the
+// pair twice, which cancels out, so what is left marked is a CR with no LF behind it or an LF with
+// no CR before it. Inlined into the scans of a page, which call it for every block.
+inline std::uint32_t LoneLineBreakBits(const char* block) {
+  return BlockMask(block, StopBytes<1>{'\r'}) ^ BlockMask(block + 1, StopBytes<1>{'\n'});
+}
 
 // The lone line breaks that a CR at `from` to `to` - 1, or an LF one byte further on, makes.
 std::size_t LoneLineBreaksIn(std::string_view text, std::size_t from, std::size_t to);

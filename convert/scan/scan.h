@@ -64,7 +64,7 @@ inline std::size_t AsciiRunAt(std::string_view text, std::size_t i) {
 template <std::size_t N>
 inline std::size_t FindFirstOf(std::string_view text, std::size_t from, const StopBytes<N>& stops) {
   std::size_t i = from;
-  for (; i < text.size() && text.size() - i >= kBlockBytes; i += kBlockBytes) {
+  for (; i + kBlockBytes <= text.size(); i += kBlockBytes) {
     if (const std::uint32_t mask = BlockMask(text.data() + i, stops); mask != 0) {
       return i + FirstBit(mask);
     }
@@ -108,7 +108,7 @@ inline bool OddCountOf(std::string_view text, char byte) {
     folded ^= BlockMask(text.data() + i, StopBytes<1>{byte});
   for (; i < text.size(); ++i)
     folded ^= text[i] == byte;
-  return std::popcount(folded) % 2 != 0;
+  return __builtin_parity(folded) != 0;
 }
 
 // The index just past the run of `byte` that starts at `from`.
