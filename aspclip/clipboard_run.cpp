@@ -3,11 +3,10 @@
 #include <new>
 
 #include "convert/pipeline.h"
+#include "text/utf8.h"
 
 namespace aspclip {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 int Fail(Platform& platform, const std::string& operation, const std::string& reason) {
   platform.ShowFailure("Could not " + operation + ": " + reason);

@@ -8,6 +8,7 @@
 
 #include "convert/pipeline.h"
 #include "output_file.h"
+#include "text/utf8.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -21,7 +22,6 @@ namespace {
 using aspclip::About;
 using aspclip::Status;
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kStandardInput = 0, kStandardOutput = 1;
 
 // A file that is there, opened to read (O_RDONLY) or to write (O_WRONLY), in binary.
@@ -94,6 +94,19 @@ Status ReadJobPage(const Job& job, const PageFormat& format, Encodings& encoding
   return read;
 }
 
+// A link is followed to the file it names, which is replaced in its own folder: the link stays,
+// and /dev/stdout names the file that standard output goes to. Windows paths here are of the
+// \\?\ form already, which the system's resolving would only give back in another.
+fs::path FollowLinks(const fs::path& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::error_code error;
+  const fs::path target = fs::canonical(path, error);
+  return error ? path : target;
+#endif
+}
+
 // Where the code goes: standard output, a file that is there and is no regular file (a device, a
 // FIFO, a socket), written straight, or a regular file, replaced once the code is whole.
 class Output {
@@ -107,12 +120,10 @@ class Output {
       direct_ = OpenExisting(path, O_WRONLY);
       return direct_ >= 0 ? Status::Ok() : aspclip::CannotWriteOutput();
     }
-    // A link is followed to the file it names, which is replaced in its own folder: the link
-    // stays, and /dev/stdout names the file that standard output goes to.
-    const fs::path target = fs::exists(status) ? fs::canonical(path, error) : path;
+    const fs::path target = FollowLinks(path);
     if (Status folder = CreateFolderOf(target); !folder.ok()) return folder;
     replaced_ = true;
-    return replacing_.Open(error ? path : target);
+    return replacing_.Open(target);
   }
   int fd() const { return replaced_ ? replacing_.fd() : direct_ >= 0 ? direct_ : kStandardOutput; }
   bool standard() const { return !replaced_ && direct_ < 0; }
@@ -134,7 +145,7 @@ class Output {
 Status WriteCode(const Page& page, Output& out) {
   FileSink sink(out.fd(), page.codeCharset);
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
-  if (page.hadByteOrderMark && !out.standard()) sink.Put(kByteOrderMark);
+  if (page.hadByteOrderMark && !out.standard()) sink.Put(aspclip::kByteOrderMark);
   aspclip::ConvertAspCode(page.text, sink);
   return sink.Finish();
 }

@@ -7,9 +7,9 @@
 namespace aspconv {
 namespace {
 
+using aspclip::kByteOrderMark;
 using aspclip::Status;
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf8 = "UTF-8";
 
 // What the detector makes of a page that is not UTF-8; nothing where it cannot tell, or where it

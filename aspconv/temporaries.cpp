@@ -6,6 +6,7 @@
 #include <windows.h>
 #else
 #include <signal.h>
+#include <unistd.h>
 
 #include <mutex>
 #include <thread>
@@ -63,13 +64,9 @@ void AwaitSignal(sigset_t signals) {
   }
   registry.lock();
   RemoveKnown();
-  // Ended by the signal itself, as its sender expects: status 128 + the signal's number.
-  ::signal(signal, SIG_DFL);
-  sigset_t only;
-  sigemptyset(&only);
-  sigaddset(&only, signal);
-  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-  raise(signal);
+  // The status a shell gives a program that a signal ended: 128 + the signal's number.
+  constexpr int kSignalledStatus = 128;
+  _exit(kSignalledStatus + signal);
 }
 #endif
 

@@ -1,6 +1,6 @@
 // The temporaries of a run, which no way of its ending leaves behind: each is known from before it
 // is made until it is renamed or removed, and a SIGINT, SIGTERM or SIGHUP (Ctrl+C or the console
-// closing on Windows) removes those there are before the run ends by it.
+// closing on Windows) removes those there are before the run ends, with status 128 + its number.
 #pragma once
 
 #include <filesystem>

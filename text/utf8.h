@@ -9,6 +9,9 @@
 
 namespace aspclip {
 
+// The byte-order mark, in UTF-8: no text of a page where it leads one.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // The offset of the first byte of the first invalid sequence, or kNotFound when all of it is strict
 // UTF-8: overlong forms, surrogates and code points past U+10FFFF are invalid.
 std::size_t FindInvalidUtf8(std::string_view bytes);

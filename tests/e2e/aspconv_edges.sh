@@ -80,9 +80,11 @@ for encoding in UTF-16 UTF-32; do
   check "$encoding without a mark: none in the code, read and written little-endian" \
     "0 $(iconv -f UTF-8 -t "${encoding}LE" <long.vb | sum)" "$rc $(sum <"long-$encoding-nomark.vb")"
 done
+# Kana and ASCII take turns, so that pieces end in the middle of both: each piece must carry on
+# from the shift state the last one left.
 /usr/bin/python3 -c "
 import sys
-sys.stdout.write('<p>\u65e5\u672c\u8a9e\u306e\u30da\u30fc\u30b8 <%= x %> abc</p>\r\n' * 6000)" >jp.txt
+sys.stdout.write(('<p>' + 'a'.join('\u65e5\u672c\u8a9e\u306e\u30da\u30fc\u30b8') + ' <%= x %></p>\r\n') * 30000)" >jp.txt
 iconv -f UTF-8 -t ISO-2022-JP <jp.txt >jp.asp
 aspconv --encoding ISO-2022-JP jp.asp -o jp.vb; rc=$?
 check "ISO-2022-JP across pieces: right throughout" "0 $(reference <jp.txt | sum)" \
@@ -118,8 +120,8 @@ code = code.removeprefix(b"\r\nOutputString = OutputString & \"").removesuffix(b
 code = code.replace(b"\" & vbCrLf & _\r\n  \"", b"\n").replace(b"\" & vbCrLf & \"", b"\n")
 sys.stdout.buffer.write(code)' short.vb | sum)"
 
-# A signal during a run removes its temporaries and ends it as the signal does; a signal ignored
-# at the start stays ignored.
+# A signal during a run removes its temporaries and ends it with status 128 + the signal's number;
+# a signal ignored at the start stays ignored.
 head -c 300000000 /dev/zero | tr '\0' '"' >quotes.asp
 mkdir sig; cp page.asp sig/a.asp; cp quotes.asp sig/b.asp
 for signal in INT TERM HUP; do

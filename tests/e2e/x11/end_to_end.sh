@@ -430,6 +430,21 @@ check "out of memory: exit status, no server" "1 none" "$RC ${SERVER:-none}"
 check "out of memory: page kept" "$(md5sum <"$T/huge")" "$(get | md5sum)"
 rm -f "$T/huge"
 
+# The X server goes away while the box shows (shut down, or the session ended): the run ends and
+# says why. A second display of its own stands in for it, so that this one stays.
+mkdir -p "$T/second"
+saved_display=$DISPLAY
+start_xvfb "$T/second"
+second=$XVFB_PID
+put "$T/example"
+"$PROG" 2>"$T/stderr" & first=$!
+find_box >/dev/null
+kill "$second"; wait "$second" 2>/dev/null
+finish "$first"; rc=$?
+check "X server gone during the box: status, message" \
+  "1 $NAME: lost the connection to the X display" "$rc $(grep -v '^$' "$T/stderr" | tail -1)"
+export DISPLAY=$saved_display
+
 # No display at all: one line on standard error, exit code 2.
 DISPLAY= WAYLAND_DISPLAY= timeout 10 "$PROG" >"$T/out" 2>"$T/err"; rc=$?
 check "no display: exit code, one line" "2 1" "$rc $(wc -l <"$T/err")"
