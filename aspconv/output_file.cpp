@@ -85,7 +85,7 @@ ReplacingFile::~ReplacingFile() {
   });
 }
 
-Status ReplacingFile::Open(const fs::path& target) {
+Status ReplacingFile::Open(const fs::path& target, bool targetExists) {
   target_ = target;
   const std::string name = Utf8(target.filename());
   int error = 0;
@@ -98,7 +98,7 @@ Status ReplacingFile::Open(const fs::path& target) {
     if (fd_ < 0) WithTemporary(temporary_, false, [] {});
     if (fd_ < 0 && error != EEXIST) break;
   }
-  if (fd_ >= 0) return KeepMode(target, fd_);
+  if (fd_ >= 0) return targetExists ? KeepMode(target, fd_) : Status::Ok();
   temporary_.clear();
   return CannotWriteOutput(error);
 }

@@ -16,8 +16,9 @@ class ReplacingFile {
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-  // Creates the temporary for `target`, whose folder must exist.
-  aspclip::Status Open(const std::filesystem::path& target);
+  // Creates the temporary for `target`, whose folder must exist. When the target is known to be
+  // new, the look for a file to take the permissions of is saved.
+  aspclip::Status Open(const std::filesystem::path& target, bool targetExists = true);
   // The temporary's descriptor, once open.
   int fd() const { return fd_; }
   // Closes the temporary and puts it in the target's place.

@@ -102,6 +102,7 @@ fs::path FollowLinks(const fs::path& path) {
   return path;
 #else
   std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
   const fs::path target = fs::canonical(path, error);
   return error ? path : target;
 #endif
@@ -120,10 +121,12 @@ class Output {
       direct_ = OpenExisting(path, O_WRONLY);
       return direct_ >= 0 ? Status::Ok() : aspclip::CannotWriteOutput();
     }
-    const fs::path target = FollowLinks(path);
+    // A new file has no link to follow: most outputs are new, and the look is saved.
+    const bool exists = fs::exists(status);
+    const fs::path target = exists ? FollowLinks(path) : path;
     if (Status folder = CreateFolderOf(target); !folder.ok()) return folder;
     replaced_ = true;
-    return replacing_.Open(target);
+    return replacing_.Open(target, exists);
   }
   int fd() const { return replaced_ ? replacing_.fd() : direct_ >= 0 ? direct_ : kStandardOutput; }
   bool standard() const { return !replaced_ && direct_ < 0; }

@@ -119,18 +119,23 @@ fs::path SameFileKey(const fs::path& path) {
   return path;
 }
 
+// The listing tells most entries' types itself; only a link, or an entry of a type it does not
+// tell, costs a look at the file.
 aspclip::Status ListFolder(const fs::path& folder, std::vector<FolderEntry>& entries) {
   std::error_code error;
   fs::directory_iterator entry(folder, error), end;
   for (; !error && entry != end; entry.increment(error)) {
     std::error_code failed, ignored;
-    const fs::file_status status = entry->status(failed);
+    const bool link = entry->is_symlink(ignored);
     EntryKind kind = EntryKind::kOther;
-    if (fs::is_directory(status)) {
-      kind = entry->is_symlink(ignored) ? EntryKind::kOther : EntryKind::kFolder;
-    } else if (fs::is_regular_file(status)) {
+    if (!link && entry->is_directory(ignored)) {
+      kind = EntryKind::kFolder;
+    } else if (!link && entry->is_regular_file(ignored)) {
       kind = EntryKind::kRegularFile;
-    } else if (failed && failed != std::errc::no_such_file_or_directory) {
+    } else if (const fs::file_status status = entry->status(failed); fs::is_regular_file(status)) {
+      kind = EntryKind::kRegularFile;
+    } else if (!fs::is_directory(status) && failed &&
+               failed != std::errc::no_such_file_or_directory) {
       kind = EntryKind::kUnreadable;
     }
     entries.push_back({entry->path().filename(), kind, failed ? failed.message() : ""});

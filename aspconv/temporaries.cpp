@@ -8,16 +8,18 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <mutex>
+#include <shared_mutex>
 #include <thread>
 #endif
 
 namespace aspconv {
 namespace {
 
-// Taken for each step, and for good by the signal: a step that would follow it waits forever,
-// which the end of the process ends. Windows' own lock, where the toolchain has no std::mutex.
-class Registry {
+// Steps take it shared, so that workers make and rename their temporaries side by side; the
+// signal takes it alone, and for good: it waits for the steps under way, and a step that would
+// follow waits forever, which the end of the process ends. The set of names has a lock of its own.
+// Windows' own locks, where the toolchain has no std::shared_mutex.
+class Lock {
  public:
 #ifdef _WIN32
   void lock() {
@@ -25,6 +27,12 @@ class Registry {
   }
   void unlock() {
     ReleaseSRWLockExclusive(&lock_);
+  }
+  void lock_shared() {
+    AcquireSRWLockShared(&lock_);
+  }
+  void unlock_shared() {
+    ReleaseSRWLockShared(&lock_);
   }
 
  private:
@@ -36,13 +44,35 @@ class Registry {
   void unlock() {
     mutex_.unlock();
   }
+  void lock_shared() {
+    mutex_.lock_shared();
+  }
+  void unlock_shared() {
+    mutex_.unlock_shared();
+  }
 
  private:
-  std::mutex mutex_;
+  std::shared_mutex mutex_;
 #endif
 };
-Registry registry;
+Lock steps, names;
 std::set<std::filesystem::path> known;
+
+// Adds or forgets a name, under the names' own lock.
+void Know(const std::filesystem::path& path, bool keep) {
+  names.lock();
+  try {
+    if (keep) {
+      known.insert(path);
+    } else {
+      known.erase(path);
+    }
+  } catch (...) {
+    names.unlock();
+    throw;
+  }
+  names.unlock();
+}
 
 void RemoveKnown() {
   for (const std::filesystem::path& path : known) {
@@ -53,7 +83,7 @@ void RemoveKnown() {
 
 #ifdef _WIN32
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  registry.lock();
+  steps.lock();
   RemoveKnown();
   return FALSE;  // the system's own handler ends the process
 }
@@ -62,7 +92,7 @@ void AwaitSignal(sigset_t signals) {
   int signal = 0;
   while (sigwait(&signals, &signal) != 0) {
   }
-  registry.lock();
+  steps.lock();
   RemoveKnown();
   // The status a shell gives a program that a signal ended: 128 + the signal's number.
   constexpr int kSignalledStatus = 128;
@@ -93,12 +123,12 @@ void RemoveTemporariesOnSignals() {
 void WithTemporary(const std::filesystem::path& path, bool keep,
                    const std::function<void()>& step) {
   struct Held {
-    Held() { registry.lock(); }
-    ~Held() { registry.unlock(); }
+    Held() { steps.lock_shared(); }
+    ~Held() { steps.unlock_shared(); }
   } held;
-  if (keep) known.insert(path);
+  if (keep) Know(path, true);
   step();
-  if (!keep) known.erase(path);
+  if (!keep) Know(path, false);
 }
 
 }  // namespace aspconv
