@@ -364,8 +364,9 @@ for manager in xfce4-clipman parcellite; do
     # for up to 2 seconds more: the wait is the hand-off check's 5.
     gone_soon "$SERVER" 100 && ended=yes || ended=no
     want=$(expected "$T/$page" | md5sum)
-    # parcellite puts its copy back at one of its next looks, later still under load.
-    for _ in $(seq 20); do [ "$(get | md5sum)" = "$want" ] && break; sleep 0.5; done
+    # parcellite puts its copy back at one of its next looks, and a 5 MB copy takes it a while,
+    # more than 10 seconds now and then even on a quiet machine: it is waited for up to 30.
+    for _ in $(seq 60); do [ "$(get | md5sum)" = "$want" ] && break; sleep 0.5; done
     check "$manager, $page: server ended by SIGTERM, code pasteable" "yes $want" \
       "$ended $(get | md5sum)"
     echo next | xclip -selection clipboard -i >/dev/null 2>&1; sleep 1
