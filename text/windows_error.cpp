@@ -21,4 +21,8 @@ std::string WindowsErrorText(unsigned long code) {
   return Wtf8FromWide(message);
 }
 
+Status LastWindowsError() {
+  return Status::Failed(WindowsErrorText(GetLastError()));
+}
+
 }  // namespace aspclip

@@ -15,10 +15,6 @@ constexpr ULONGLONG kOpenWaitMs = 1000;
 constexpr DWORD kOpenRetryMs = 10;
 static_assert(kOpenWaitMs < kOwnerAnswerMs, "a clipboard held open is told of, not given up on");
 
-Status LastError() {
-  return Status::Failed(WindowsErrorText(GetLastError()));
-}
-
 // What the worker reads into. The run and the worker each finish with it once, the run by taking
 // the text or by giving up; whichever comes second frees it.
 struct Read {
@@ -29,9 +25,9 @@ struct Read {
 
 Status CopyText(std::u16string& text) {
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (data == nullptr) return LastError();
+  if (data == nullptr) return LastWindowsError();
   const auto* units = static_cast<const char16_t*>(GlobalLock(data));
-  if (units == nullptr) return LastError();
+  if (units == nullptr) return LastWindowsError();
   const std::size_t capacity = GlobalSize(data) / sizeof(char16_t);
   const std::u16string_view stored(units, capacity);
   text = stored.substr(0, std::min(stored.find(u'\0'), capacity));
@@ -75,7 +71,7 @@ Status ReadClipboardText(std::u16string& text) {
   HANDLE worker = CreateThread(nullptr, 0, ReadOnWorker, read, 0, nullptr);
   if (worker == nullptr) {
     delete read;
-    return LastError();
+    return LastWindowsError();
   }
   WaitForSingleObject(worker, kOwnerAnswerMs);
   CloseHandle(worker);

@@ -11,10 +11,6 @@
 namespace aspclip {
 namespace {
 
-Status LastError() {
-  return Status::Failed(WindowsErrorText(GetLastError()));
-}
-
 // The code in the clipboard's Unicode form; a piece never ends inside a character.
 class Utf16Sink final : public CodeSink {
  public:
@@ -68,9 +64,9 @@ Status Win32Platform::PrepareText(const std::function<void(CodeSink&)>& convert)
   const std::u16string& text = sink.text();
   const SIZE_T bytes = (text.size() + 1) * sizeof(char16_t);
   prepared_ = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (prepared_ == nullptr) return LastError();
+  if (prepared_ == nullptr) return LastWindowsError();
   auto* units = static_cast<char16_t*>(GlobalLock(prepared_));
-  if (units == nullptr) return LastError();
+  if (units == nullptr) return LastWindowsError();
   std::copy(text.begin(), text.end(), units);
   units[text.size()] = u'\0';
   GlobalUnlock(prepared_);
@@ -80,7 +76,7 @@ Status Win32Platform::PrepareText(const std::function<void(CodeSink&)>& convert)
 Status Win32Platform::EmptyClipboard() {
   if (Status opened = OpenClipboard(); !opened.ok()) return opened;
   if (!::EmptyClipboard()) {
-    Status failed = LastError();
+    Status failed = LastWindowsError();
     CloseClipboard();
     return failed;
   }
@@ -89,7 +85,7 @@ Status Win32Platform::EmptyClipboard() {
 
 Status Win32Platform::PutPreparedText() {
   const bool put = SetClipboardData(CF_UNICODETEXT, prepared_) != nullptr;
-  Status status = put ? Status::Ok() : LastError();
+  Status status = put ? Status::Ok() : LastWindowsError();
   if (put) prepared_ = nullptr;  // the clipboard owns it now
   CloseClipboard();
   return status;
@@ -99,7 +95,7 @@ Status Win32Platform::ShowMessage(const std::string& message) {
   const std::wstring title = WideFromWtf8(kApplicationTitle);
   return MessageBoxW(nullptr, WideFromWtf8(message).c_str(), title.c_str(), MB_OK) != 0
              ? Status::Ok()
-             : LastError();
+             : LastWindowsError();
 }
 
 void Win32Platform::ShowFailure(const std::string& message) {
