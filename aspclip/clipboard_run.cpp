@@ -39,6 +39,12 @@ Status OwnerDidNotAnswer() {
                         std::to_string(kOwnerAnswerMs / 1000) + " seconds");
 }
 
+Status ClipboardTextTooLarge(std::size_t received) {
+  constexpr std::size_t kBytesPerMegabyte = std::size_t{1} << 20;
+  return Status::Failed("the clipboard text is too large (" +
+                        std::to_string(received / kBytesPerMegabyte) + " MB)");
+}
+
 int ConvertClipboard(Platform& platform) {
   bool holdsText = false;
   if (Status asked = platform.AskForText(holdsText); !asked.ok()) {

@@ -1,27 +1,40 @@
 // aspclip on a Linux desktop. The process forks before GTK starts: the foreground process returns
 // once the message box is closed, while a detached child keeps the converted code on the clipboard
-// (an X11 clipboard lives in its owner) until another program copies.
+// (X11's and Wayland's clipboards live in their owner) until another program copies.
 #include <fcntl.h>
+#include <glib-unix.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "aspclip/arguments.h"
 #include "aspclip/clipboard_run.h"
+#include "aspclip/wayland/data_control.h"
 #include "gtk_platform.h"
 #include "run_lock.h"
 #include "text/standard_streams.h"
+#include "wayland_platform.h"
 
-// Last: Xlib's macros (Status among them) would clash with the names above.
+// Last, and Xlib's Status macro undone: its macros would clash with the names above.
+#include <gdk/gdkwayland.h>
 #include <gdk/gdkx.h>
+#undef Status
 
 namespace {
 
 using aspclip::kApplicationTitle;
+
+// The desktop entry's name, which a Wayland compositor finds the icon through.
+constexpr const char* kDesktopEntryId = "org.aspclip.aspclip";
+// What a second start sends the run whose box shows on Wayland, where no program can raise
+// another's window: that run brings its box to the front itself.
+constexpr int kRaiseSignal = SIGUSR1;
 
 // What the child tells the foreground process once the box is closed.
 struct Verdict {
@@ -59,7 +72,7 @@ void Detach() {
 
 // Brings the box of the run that is under way to the front (through _NET_ACTIVE_WINDOW where a
 // window manager runs); while that run converts, it has none yet, and shows it soon.
-void RaiseBox(unsigned long window) {
+void RaiseX11Box(unsigned long window) {
   GdkDisplay* display = gdk_display_get_default();
   GdkWindow* box = window != 0 ? gdk_x11_window_foreign_new_for_display(display, window) : nullptr;
   if (box == nullptr) return;
@@ -74,32 +87,70 @@ int OnLostDisplay(Display*) {
   _exit(aspclip::kExitFailure);
 }
 
+// Where a second start finds the box of the run under way: its X window, or on Wayland the
+// process that shows it.
+unsigned long BoxKey(GdkWindow* box, bool wayland) {
+  return wayland ? static_cast<unsigned long>(getpid()) : gdk_x11_window_get_xid(box);
+}
+
+void RaiseBox(unsigned long key, bool wayland) {
+  if (!wayland) return RaiseX11Box(key);
+  if (key != 0) kill(static_cast<pid_t>(key), kRaiseSignal);
+}
+
+// The X11 clipboard is reached through GTK, which starts at once. On Wayland GTK starts only for
+// the box: the code is on the clipboard before GTK has loaded.
+bool StartGtk() {
+  if (!gtk_init_check(nullptr, nullptr)) return false;
+  gtk_window_set_default_icon_name(kApplicationTitle);
+  if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) XSetIOErrorHandler(OnLostDisplay);
+  return true;
+}
+
+std::unique_ptr<aspclip::DesktopPlatform> MakePlatform(aspclip::DataControlClipboard* wayland) {
+  if (wayland == nullptr) return std::make_unique<aspclip::GtkPlatform>();
+  return std::make_unique<aspclip::WaylandPlatform>(*wayland, [] {
+    return StartGtk() ? aspclip::Status::Ok()
+                      : aspclip::Status::Failed("cannot open the Wayland display");
+  });
+}
+
+// The desktop's clipboard: a Wayland compositor's through data control where it offers that, and
+// else X11's, through XWayland on a Wayland desktop.
 int RunChild(int pipeWrite) {
   g_set_application_name(kApplicationTitle);
-  gdk_set_allowed_backends("x11");  // under Wayland, through XWayland
-  if (!gtk_init_check(nullptr, nullptr)) {
+  std::unique_ptr<aspclip::DataControlClipboard> wayland = aspclip::DataControlClipboard::Connect();
+  gdk_set_allowed_backends(wayland ? "wayland" : "x11");
+  if (!wayland && !StartGtk()) {
     std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
                  kApplicationTitle);
     Tell(pipeWrite, {aspclip::kExitUsage, false});
     return aspclip::kExitUsage;
   }
-  gtk_window_set_default_icon_name(kApplicationTitle);
-  XSetIOErrorHandler(OnLostDisplay);
-  aspclip::RunLock lock(gdk_display_get_name(gdk_display_get_default()));
+  aspclip::RunLock lock(wayland ? wayland->DisplayName()
+                                : gdk_display_get_name(gdk_display_get_default()));
   if (!lock.TryTake()) {
-    RaiseBox(lock.PublishedBox());
+    RaiseBox(lock.PublishedBox(), wayland != nullptr);
     Tell(pipeWrite, {aspclip::kExitSuccess, false});
     return aspclip::kExitSuccess;
   }
-  aspclip::GtkPlatform platform;
-  platform.OnBoxShown([&lock](GdkWindow* box) { lock.PublishBox(gdk_x11_window_get_xid(box)); });
-  const int exitCode = aspclip::ConvertClipboard(platform);
+  std::unique_ptr<aspclip::DesktopPlatform> platform = MakePlatform(wayland.get());
+  const auto raise = [](gpointer desktop) -> gboolean {
+    static_cast<aspclip::DesktopPlatform*>(desktop)->PresentBox();
+    return G_SOURCE_CONTINUE;
+  };
+  g_unix_signal_add(kRaiseSignal, raise, platform.get());
+  platform->OnBoxShown([&lock, &wayland](GdkWindow* box) {
+    if (wayland) gdk_wayland_window_set_application_id(box, kDesktopEntryId);
+    lock.PublishBox(BoxKey(box, wayland != nullptr));
+  });
+  const int exitCode = aspclip::ConvertClipboard(*platform);
   lock.Release();  // the box is closed: a new start converts again
-  const bool serving = exitCode == aspclip::kExitSuccess && platform.OwnsClipboard();
+  const bool serving = exitCode == aspclip::kExitSuccess && platform->OwnsClipboard();
   Tell(pipeWrite, {static_cast<unsigned char>(exitCode), serving});
   if (serving) {
     Detach();
-    platform.ServeUntilReplaced();
+    platform->ServeUntilReplaced();
   }
   return exitCode;
 }

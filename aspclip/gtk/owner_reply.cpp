@@ -11,7 +11,6 @@ namespace {
 
 constexpr guint kCheckMs = kOwnerAnswerMs / 20;
 constexpr gint64 kMicrosecondsPerMs = 1000;
-constexpr std::size_t kBytesPerMegabyte = std::size_t{1} << 20;
 
 // GTK reads what an owner sends through this property of its own window.
 Atom TransferProperty(Display* display) {
@@ -56,11 +55,7 @@ ProgressWatch::~ProgressWatch() {
 }
 
 Status ProgressWatch::Failure() const {
-  if (received_ > kMostClipboardBytes) {
-    return Status::Failed("the clipboard text is too large (" +
-                          std::to_string(received_ / kBytesPerMegabyte) + " MB)");
-  }
-  return OwnerDidNotAnswer();
+  return received_ > kMostClipboardBytes ? ClipboardTextTooLarge(received_) : OwnerDidNotAnswer();
 }
 
 GdkFilterReturn ProgressWatch::OnEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {

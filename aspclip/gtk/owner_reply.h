@@ -33,10 +33,6 @@ struct PendingReply {
   ~PendingReply() { g_main_loop_unref(loop); }
 };
 
-// The most text the clipboard's owner may send: a clipboard text is read whole into memory, and
-// past 2 GiB GTK cannot hold it. An owner that never ends its transfer is stopped here.
-inline constexpr std::size_t kMostClipboardBytes = std::size_t{1} << 30;
-
 // Waits for the owner while it makes progress: a large text comes in many pieces (INCR), each of
 // them an X event for this program, and the owner's time runs from the last one. Any event counts:
 // while a request is under way this program shows nothing that would have others. The pieces are

@@ -31,3 +31,37 @@ start_xvfb() {
   for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.05; done
   export DISPLAY=:$(cat "$1/display")
 }
+
+# unprivileged COMMAND...: runs COMMAND as it is, or, run as root, as a system user of the tests'
+# own, for sway refuses to run as root. Its files must be where that user can read them.
+unprivileged() {
+  [ "$(id -u)" != 0 ] && { "$@"; return; }
+  local user=aspclip-wayland-test
+  id "$user" >/dev/null 2>&1 ||
+    useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
+  setpriv --reuid="$user" --regid="$user" --init-groups "$@"
+}
+# A runtime folder of the user `unprivileged` runs as, under DIR, for its sessions' sockets.
+make_runtime_folder() {  # make_runtime_folder DIR
+  mkdir -m 700 "$1/run"
+  [ "$(id -u)" = 0 ] && chown aspclip-wayland-test: "$1/run"
+  echo "$1/run"
+}
+
+# start_sway DIR: sway, headless and with XWayland on as real sessions have it, in the runtime
+# folder XDG_RUNTIME_DIR; WAYLAND_DISPLAY and SWAYSOCK then name it, SWAY_PID is it.
+start_sway() {
+  printf 'xwayland enable\n' >"$1/sway.conf"
+  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    sway -c "$1/sway.conf" >"$1/sway.log" 2>&1 &
+  SWAY_PID=$!
+  local socket=""
+  for _ in $(seq 100); do
+    socket=$(ls "$XDG_RUNTIME_DIR" | grep -m1 '^wayland-[0-9]*$') &&
+      ls "$XDG_RUNTIME_DIR"/sway-ipc.* >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  export WAYLAND_DISPLAY=$socket SWAYSOCK
+  SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.* | head -1)
+  unset DISPLAY
+}

@@ -32,6 +32,11 @@ for page in aspclip aspconv; do
   zcat "$T/root/usr/share/man/man1/$page.1.gz" >"$T/$page.1"
   check "deb: $page(1) clean under mandoc" "" "$(mandoc -T lint "$T/$page.1" 2>&1)"
 done
+# The Wayland clipboard needs only libwayland-client, which GTK needs on every desktop anyway: an
+# X11-only system installs the package as before.
+check "deb: depends on the Wayland client library, as GTK does" "yes yes" \
+  "$(dpkg-deb -f "$deb" Depends | grep -q 'libwayland-client0' && echo yes || echo no) $(
+     apt-cache depends libgtk-3-0 2>/dev/null | grep -q 'Depends: libwayland-client0' && echo yes || echo no)"
 check "deb: programs stripped" "" "$(file "$T/root/usr/bin/"* | grep -v ', stripped')"
 
 printf '<html>\r\n<body>\r\n<%%Set c = Server.CreateObject("App.Counter")%%>\r\n<p class="x">Hello, <%%=name%%>!</p>\r\n</body>\r\n</html>' >"$T/example"

@@ -160,6 +160,8 @@ expect_converted "lone CR line breaks" "$T/cr"
 for stream in 0 1 2; do
   CLOSED=$stream expect_converted "standard stream $stream closed at start" "$T/example" "$T/example.vb"
 done
+# A Wayland display named where no compositor runs: the X11 clipboard, as without one.
+WAYLAND_DISPLAY=wayland-none expect_converted "no Wayland compositor" "$T/example" "$T/example.vb"
 expect_converted "non-ASCII and emoji" "$T/utf8"
 expect_converted "empty text" "$T/empty" "$T/empty"
 
