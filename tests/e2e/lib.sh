@@ -19,6 +19,18 @@ skip_if_missing() {
   if [ "${CI:-}" = true ] || [ -n "${ASPCLIP_NO_SKIPS:-}" ]; then exit 1; fi
   exit 77
 }
+alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }  # alive PID
+gone_soon() { for _ in $(seq "${2:-40}"); do alive "$1" || return 0; sleep 0.05; done; return 1; }  # PID [TRIES]
+# finish PID: waits at most 15 s for a program to end, then kills it and fails, so that a broken
+# run fails a check instead of hanging the test. Every program started in the background ends
+# through here. Returns the program's exit status.
+finish() {
+  if ! gone_soon "$1" 300; then
+    kill -KILL "$1" 2>/dev/null
+    check "a program started in the background ends within 15 s" ended "killed"
+  fi
+  wait "$1"
+}
 missing_tools() {  # missing_tools TOOL...: those of them not on PATH
   local tool
   for tool in "$@"; do command -v "$tool" >/dev/null || printf ' %s' "$tool"; done

@@ -47,8 +47,6 @@ get() {
   if [ "$rc" -eq 0 ]; then cat "$T/got"; else echo "[the clipboard could not be read: $rc]"; fi
 }
 types() { timeout 10 wl-paste --list-types 2>&1 | tr '\n' ' '; }
-alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
-gone_soon() { for _ in $(seq "${2:-40}"); do alive "$1" || return 0; sleep 0.05; done; return 1; }
 servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
 expected() { timeout 60 "$REFERENCE" --lf <"$1"; }
 # boxes: the compositor's windows titled as the box, with their app ID.
@@ -63,13 +61,6 @@ walk(json.load(sys.stdin))'
 find_box() {  # find_box [SECONDS]: waits for a box, 20 seconds by default
   local deadline=$((SECONDS + ${1:-20}))
   until [ -n "$(boxes)" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
-}
-finish() {  # finish PID: waits at most 15 s for it to end, else kills it and fails
-  if ! gone_soon "$1" 300; then
-    kill -KILL "$1" 2>/dev/null
-    check "a program started in the background ends within 15 s" ended killed
-  fi
-  wait "$1"
 }
 close_box() { swaymsg '[title="^aspclip$"] kill' >/dev/null; }
 

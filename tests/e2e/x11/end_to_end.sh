@@ -39,8 +39,6 @@ owner() {
 d = display.Display(); w = d.get_selection_owner(d.intern_atom("CLIPBOARD"))
 print(0 if w == X.NONE else w.id)'
 }
-alive() { [ -n "$1" ] && ps -o stat= -p "$1" 2>/dev/null | grep -qv Z; }
-gone_soon() { for _ in $(seq "${2:-40}"); do alive "$1" || return 0; sleep 0.05; done; return 1; }  # PID [TRIES]
 box_process() { pgrep -x -P "$1" "$NAME"; }  # box_process PID: the child that shows PID's box
 servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
 # What aspclip should leave on the clipboard: the page converted by the step-by-step reference,
@@ -62,16 +60,6 @@ find_box() {
   local deadline=$((SECONDS + ${1:-20})) w
   until w=$(boxes | head -1); [ -n "$w" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
   echo "$w"
-}
-# finish PID: waits at most 15 s for a program to end, then kills it and fails, so that a broken
-# run fails a check instead of hanging the test. Every program started in the background ends
-# through here. Returns the program's exit status.
-finish() {
-  if ! gone_soon "$1" 300; then
-    kill -KILL "$1" 2>/dev/null
-    check "a program started in the background ends within 15 s" ended "killed"
-  fi
-  wait "$1"
 }
 # close_box WINDOW PID: presses Return in the box until the program ends, a key that went astray
 # pressed again, and sets RC.
