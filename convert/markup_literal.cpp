@@ -1,5 +1,9 @@
 #include "markup_literal.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "scan/scan.h"
 #include "syntax.h"
 
@@ -15,6 +19,11 @@ constexpr std::size_t kContinuedLineStart =
 constexpr std::size_t kFirstLineStart = 1;
 
 constexpr StopBytes<2> kSpecial = {kQuote, '\r'};
+
+// The most bytes of UTF-8 that one UTF-16 unit stands for: a character of three bytes is one unit
+// (one of four is two). A text of more bytes than this many times a measure is longer than it.
+constexpr std::size_t kMostBytesPerUnit = 3;
+constexpr std::size_t kPastLimit = kLineLimit + 1;
 
 // The generated line a literal is writing: where its text in the markup starts, and what it holds
 // beyond that text. It is measured only where a line break must choose between a join and a
@@ -36,6 +45,13 @@ class LiteralLine {
     const std::string_view text = content.substr(textFrom_, end - textFrom_);
     return Measure(text.size()) > kLineLimit && Measure(Utf16Length(text)) > kLineLimit;
   }
+  // The line's measure, up to kPastLimit, once its text runs to the end of `content` and the
+  // closing quote follows.
+  std::size_t MeasureWithClosingQuote(std::string_view content) const {
+    const std::string_view text = content.substr(textFrom_);
+    if (text.size() > kMostBytesPerUnit * kPastLimit) return kPastLimit;
+    return std::min(Measure(Utf16Length(text)) + 1, kPastLimit);
+  }
 
  private:
   // The line's measure when its text is `units` long, the line breaks that joins stand for
@@ -46,6 +62,28 @@ class LiteralLine {
 
   std::size_t textFrom_ = 0, extra_ = 0, joins_ = 0;
 };
+
+// Puts the first `size` bytes of the block at `at` with each quote that `quotes` marks written
+// twice, and returns how many quotes that is. Each stretch up to and including a quote goes with
+// one move of a block's size, whose bytes beyond the stretch the next move overwrites.
+std::size_t PutQuotesDoubled(const char* at, std::size_t size, std::uint32_t quotes,
+                             PieceWriter& out) {
+  char block[2 * kBlockBytes] = {};
+  std::memcpy(block, at, kBlockBytes);
+  char doubled[3 * kBlockBytes];
+  std::size_t written = 0, from = 0;
+  for (; quotes != 0; quotes &= quotes - 1) {
+    const std::size_t quote = FirstBit(quotes);
+    std::memcpy(doubled + written, block + from, kBlockBytes);
+    written += quote + 1 - from;
+    doubled[written++] = kQuote;
+    from = quote + 1;
+  }
+  std::memcpy(doubled + written, block + from, kBlockBytes);
+  written += size - from;
+  out.Put({doubled, written});
+  return written - size;
+}
 
 }  // namespace
 
@@ -62,7 +100,8 @@ std::string_view MarkupContent(std::string_view markup) {
 // Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
 // quotes and up to each line break; the next piece starts again at the run's first quote, so that
 // every quote is written twice.
-void MarkupToLiteral(std::string_view content, PieceWriter& out) {
+std::size_t MarkupToLiteral(std::string_view content, PieceWriter& out) {
+  bool continued = false;
   LiteralLine line;
   line.Start(0, kFirstLineStart);
   out.Put(kQuote);
@@ -74,7 +113,17 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   for (std::size_t i = 0;;) {
     const std::size_t special = FindFirstOf(content, i, kSpecial);
     if (special == kNotFound) break;
-    if (content[special] == kQuote) {
+    if (content[special] == kQuote && content.size() - special >= kBlockBytes) {
+      // Markup holds its quotes close together, in attributes: a block's worth from this one on,
+      // up to a line break, goes at once.
+      const char* at = content.data() + special;
+      const std::uint32_t crs = BlockMask(at, StopBytes<1>{'\r'});
+      const std::size_t size = crs != 0 ? FirstBit(crs) : kBlockBytes;
+      const std::uint32_t quotes = BlockMask(at, StopBytes<1>{kQuote}) & LowBits(size);
+      copyTo(special);
+      line.AddQuotes(PutQuotesDoubled(at, size, quotes, out));
+      i = copied = special + size;
+    } else if (content[special] == kQuote) {
       const std::size_t runEnd = RunEnd(content, special, kQuote);
       copyTo(runEnd);
       copied = special;  // the run goes out once more at the head of the next copy
@@ -86,6 +135,7 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
       if (line.PastLimit(content, special)) {
         out.Put(kLiteralContinuation);
         line.Start(i, kContinuedLineStart);
+        continued = true;
       } else {
         out.Put(kJoin);
         line.AddJoin();
@@ -96,6 +146,7 @@ void MarkupToLiteral(std::string_view content, PieceWriter& out) {
   }
   copyTo(content.size());
   out.Put(kQuote);
+  return continued ? kPastLimit : line.MeasureWithClosingQuote(content);
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

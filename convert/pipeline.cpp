@@ -4,11 +4,12 @@
 #include <stdexcept>
 
 #include "script_blocks.h"
+#include "write_merge.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // The chain is built from its end, each stage writing into the next one's pieces, and runs as the
-// text flows: each piece of statement lines is merged, and each piece of merged code rewritten,
+// text flows: each statement is merged as it is found, and each piece of merged code rewritten
 // before the next is made.
 void RunStages(std::string_view input, StageName first, StageName last, Stage& out,
                std::size_t pieceBytes) {
@@ -23,17 +24,20 @@ void RunStages(std::string_view input, StageName first, StageName last, Stage& o
   if (runs(StageName::kRewrite)) {
     next = &rewriter.emplace(code.emplace(*next, pieceBytes));
   }
-  if (runs(StageName::kWriteMerge)) {
-    next = &merger.emplace(merged.emplace(*next, pieceBytes));
-  }
-  PieceWriter in(*next, pieceBytes);
-  if (first == StageName::kScriptBlocks) {
-    SplitScriptBlocks(input, in);
+  if (runs(StageName::kWriteMerge)) merger.emplace(merged.emplace(*next, pieceBytes));
+  std::optional<PieceWriter> in;
+  if (merger && first == StageName::kScriptBlocks) {
+    SplitScriptBlocks(input, *merger);
+  } else if (merger) {
+    merger->AddLines(input);
+  } else if (first == StageName::kScriptBlocks) {
+    StatementLines lines(in.emplace(*next, pieceBytes));
+    SplitScriptBlocks(input, lines);
   } else {
-    in.Put(input);
+    in.emplace(*next, pieceBytes).Put(input);
   }
-  in.Finish();
-  for (std::optional<PieceWriter>* writer : {&merged, &code}) {
+  if (merger) merger->Finish();
+  for (std::optional<PieceWriter>* writer : {&in, &merged, &code}) {
     if (writer->has_value()) (*writer)->Finish();
   }
 }

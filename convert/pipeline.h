@@ -8,7 +8,6 @@
 
 #include "literal_skipping_rewrite.h"
 #include "stage.h"
-#include "write_merge.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
@@ -17,9 +16,7 @@ enum class StageName { kScriptBlocks, kWriteMerge, kRewrite };
 
 // The smallest piece a chain may hand on: more than any of its stages leaves untaken.
 inline constexpr std::size_t kSmallestPieceBytes =
-    std::max(
-        {WriteMerger::kLookAhead, LiteralSkippingRewriter::kLookAhead, SinkStage::kLookAhead}) +
-    1;
+    std::max(LiteralSkippingRewriter::kLookAhead, SinkStage::kLookAhead) + 1;
 static_assert(kDefaultPieceBytes >= kSmallestPieceBytes,
               "a piece must hold more than a stage leaves behind");
 

@@ -5,6 +5,7 @@
 #include "markup_literal.h"
 #include "syntax.h"
 #include "text_ops.h"
+#include "write_merge.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
@@ -45,21 +46,16 @@ Delimiters LastDelimiters(std::string_view page) {
   return last;
 }
 
+template <StatementSink Statements>
 class StatementWriter {
  public:
-  explicit StatementWriter(PieceWriter& lines) : lines_(lines) {}
-
-  void AddLine(std::string_view text) {
-    lines_.Put(kLineBreak);
-    lines_.Put(text);
-  }
+  explicit StatementWriter(Statements& statements) : statements_(statements) {}
 
   void AddMarkup(std::string_view markup) {
     if (markup.empty()) return;  // as between two blocks that touch
     const std::string_view content = MarkupContent(markup);
     if (content.empty()) return;
-    AddLine(kWriteStatement);
-    MarkupToLiteral(content, lines_);
+    statements_.Add({StatementKind::kMarkupWrite, content});
   }
 
   // This and AddPart are inlined into the scan of the page, as parts are often a few bytes long.
@@ -67,10 +63,9 @@ class StatementWriter {
     const std::string_view trimmed =
         code.substr(std::min(code.find_first_not_of(' '), code.size()));
     if (trimmed.starts_with(kExpressionMark)) {
-      AddLine(kWriteStatement);
-      lines_.Put(trimmed.substr(1));
+      statements_.Add({StatementKind::kExpressionWrite, trimmed.substr(1)});
     } else {
-      AddLine(code);
+      statements_.Add({StatementKind::kCode, code});
     }
   }
 
@@ -82,7 +77,7 @@ class StatementWriter {
   // The part, whose first closing delimiter is at `close`.
   [[gnu::always_inline]] void AddPart(std::string_view part, std::size_t close) {
     if (part.empty()) {
-      lines_.Put(kLineBreak);
+      statements_.Add({StatementKind::kCode, {}});
       return;
     }
     if (close == kNotFound) {
@@ -106,16 +101,17 @@ class StatementWriter {
   }
 
  private:
-  PieceWriter& lines_;
+  Statements& statements_;
 };
 
 }  // namespace
 
 // One scan finds both delimiters by their percent sign: each part's first closing delimiter, and
 // the opening delimiter that ends the part. A percent sign that opens a block closes none.
-void SplitScriptBlocks(std::string_view page, PieceWriter& lines) {
+template <StatementSink Statements>
+void SplitScriptBlocks(std::string_view page, Statements& statements) {
   if (page.empty()) return;
-  StatementWriter writer(lines);
+  StatementWriter writer(statements);
   const Delimiters first = FirstDelimiters(page);
   if (first.open == kNotFound) {  // all markup, a closing delimiter in it or not
     writer.AddPart(page, first.close);
@@ -147,5 +143,8 @@ void SplitScriptBlocks(std::string_view page, PieceWriter& lines) {
     writer.AddPart(lastPart, close == kNotFound ? close : close - start);
   }
 }
+
+template void SplitScriptBlocks(std::string_view page, WriteMerger& statements);
+template void SplitScriptBlocks(std::string_view page, StatementLines& statements);
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

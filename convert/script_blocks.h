@@ -3,13 +3,14 @@
 
 #include <string_view>
 
-#include "stage.h"
+#include "statements.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
-// Writes the page as statement lines, each a line break followed by its text: script code as
-// written, "Response.Write " with the expression of each expression block, and "Response.Write "
-// with the literal of each markup piece that has something to write.
-void SplitScriptBlocks(std::string_view page, PieceWriter& lines);
+// Hands `statements` the page's statements in order: the code of each script block as written, a
+// write of each expression block's expression, and a write of each markup piece that has
+// something to write. (Built for the write-merging stage and for StatementLines.)
+template <StatementSink Statements>
+void SplitScriptBlocks(std::string_view page, Statements& statements);
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

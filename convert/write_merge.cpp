@@ -1,5 +1,11 @@
 #include "write_merge.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "markup_literal.h"
 #include "scan/scan.h"
 #include "text_ops.h"
 
@@ -15,6 +21,7 @@ constexpr std::size_t kContinuationMeasure = kContinuationPlaceholder.size();
 // The part of a continuation that stands before its line break.
 constexpr std::string_view kContinuationMark =
     kContinuation.substr(0, kContinuation.size() - kLineBreak.size());
+constexpr std::size_t kWriteStatementUnits = kWriteStatement.size();  // ASCII
 
 // The statement word must open the line and be followed by a plain space, not a continuation.
 bool IsWriteLine(std::string_view head) {
@@ -22,22 +29,94 @@ bool IsWriteLine(std::string_view head) {
   return kWord.MatchesAt(head, 0) && !ContinuationAt(head, kWriteStatement.size() - 1);
 }
 
+// Whether the line that starts with `word`, then `rest` (what its statement holds from there on),
+// is a write. A rest shorter than a line's head has the line break of the next statement behind
+// it when `more` says one follows; the text beyond that break never decides.
+bool IsWriteLineAt(std::string_view word, std::string_view rest, bool more) {
+  constexpr std::size_t kHeadBytes = WriteMerger::kLineHeadBytes;
+  if (word.empty() && (rest.size() >= kHeadBytes || !more)) {
+    return IsWriteLine(rest.substr(0, kHeadBytes));
+  }
+  char head[kHeadBytes];
+  std::size_t size = 0;
+  for (const std::string_view part : {word, rest, more ? kLineBreak : std::string_view()}) {
+    const std::size_t taken = std::min(part.size(), kHeadBytes - size);
+    std::memcpy(head + size, part.data(), taken);
+    size += taken;
+  }
+  return IsWriteLine({head, size});
+}
+
+// IsWriteLineAt for the line "Response.Write " and an expression: its statement word is followed
+// by a continuation, and so no statement, only where the expression starts with an underscore and
+// a line break, or is an underscore that the next statement's line break follows.
+bool IsExpressionWrite(std::string_view expression, bool more) {
+  constexpr std::string_view kAfterWord = kContinuation.substr(1);
+  static_assert(kWriteStatement.back() == kContinuation.front());
+  return !(expression.starts_with(kAfterWord) ||
+           (more && expression == kAfterWord.substr(0, kAfterWord.size() - kLineBreak.size())));
+}
+
+// The measure of a text shorter than a block; false, measuring nothing, when it holds a CR. Most
+// expressions are such a text. One of eight bytes or more is looked at as two words, which may
+// overlap.
+bool MeasureShortLine(std::string_view text, std::size_t& units) {
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  constexpr std::uint64_t kLowBits = 0x0101010101010101, kCrs = '\r' * kLowBits;
+  const auto holdsCr = [&](const char* at) {
+    std::uint64_t w;
+    std::memcpy(&w, at, kWord);
+    w ^= kCrs;  // a CR becomes a zero byte
+    return ((w - kLowBits) & ~w & (kLowBits << 7)) != 0;
+  };
+  if (text.size() >= kWord) {
+    if (holdsCr(text.data()) || holdsCr(text.data() + text.size() - kWord)) return false;
+    units = Utf16Length(text);
+    return true;
+  }
+  std::size_t counted = 0;
+  for (const char c : text) {
+    if (c == '\r') return false;
+    counted += !IsContinuationByte(c) + (static_cast<unsigned char>(c) >= 0xF0);
+  }
+  units = counted;
+  return true;
+}
+
 }  // namespace
 
-// The text goes on as it is but where a write joins the open run: there the line break before it
-// and its statement word give way to the operand separator. So the text between joins is handed on
-// in one piece, from `copied_`. Inlined into the scan: it runs once a line, and a call would make
-// the scan put its state back in memory every line.
-[[gnu::always_inline]] inline bool WriteMerger::StartLine(std::string_view text,
-                                                          std::size_t start) {
-  writeLine_ = IsWriteLine(text.substr(start, kLineHeadBytes));
-  beforeLast_ = last_ = '\0';
-  if (!writeLine_ || !runOpen_) {
-    runOpen_ = writeLine_;
-    measure_ = 0;
+[[gnu::always_inline]] inline void WriteMerger::AddToLine(std::string_view text,
+                                                          std::size_t units) {
+  if (text.empty()) return;
+  if (writeLine_) measure_ += units;
+  beforeLast_ = text.size() > 1 ? text[text.size() - 2] : last_;
+  last_ = text.back();
+}
+
+[[gnu::always_inline]] inline bool WriteMerger::BreakLine() {
+  if (beforeLast_ == kContinuation[0] && last_ == kContinuation[1]) {
+    out_.Put(kLineBreak);
+    beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
+    // Its " _" was measured as text.
+    if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
     return false;
   }
-  out_.Put(text.substr(copied_, start - kLineBreak.size() - copied_));
+  breakHeld_ = true;
+  return true;
+}
+
+// The text goes on as it is but where a write joins the open run: there the line break before it
+// and its statement word give way to the operand separator.
+[[gnu::always_inline]] inline bool WriteMerger::StartLine(bool write) {
+  writeLine_ = write;
+  beforeLast_ = last_ = '\0';
+  const bool breakHeld = std::exchange(breakHeld_, false);
+  if (!write || !runOpen_) {
+    runOpen_ = write;
+    measure_ = 0;
+    if (breakHeld) out_.Put(kLineBreak);
+    return false;
+  }
   if (measure_ > kLineLimit) {
     out_.Put(kOperandContinuation);
     measure_ = kContinuationMeasure;
@@ -45,36 +124,63 @@ bool IsWriteLine(std::string_view head) {
     out_.Put(kOperandJoin);
     measure_ += kOperandJoin.size();
   }
-  copied_ = start + kWriteStatement.size();
+  beforeLast_ = kWriteStatement[kWriteStatement.size() - 2], last_ = kWriteStatement.back();
   return true;
 }
 
-void WriteMerger::AddToLine(std::string_view text, std::size_t units) {
-  if (text.empty()) return;
-  if (writeLine_) measure_ += units;
-  beforeLast_ = text.size() > 1 ? text[text.size() - 2] : last_;
-  last_ = text.back();
+// The statement word of a write that opens a line, or that a continued line holds.
+[[gnu::always_inline]] inline void WriteMerger::StartWriteLine() {
+  out_.Put(kWriteStatement);
+  AddToLine(kWriteStatement, kWriteStatementUnits);
 }
 
-std::size_t WriteMerger::HandOn(std::string_view text, std::size_t end) {
-  out_.Put(text.substr(copied_, end - copied_));
-  return end;
+void WriteMerger::AddLines(std::string_view lines) {
+  if (lines.empty()) return;
+  started_ = true;
+  AddText(lines.substr(StartLine(IsWriteLineAt({}, lines, false)) ? kWriteStatement.size() : 0),
+          false);
 }
 
-std::size_t WriteMerger::Take(std::string_view text, bool final) {
-  started_ = started_ || !text.empty();
-  copied_ = 0;
-  std::size_t i = 0;
-  for (;;) {
-    if (atLineStart_) {
-      // Only the text's first line starts a piece: a later one is judged with its line break.
-      if (text.size() < kLineHeadBytes && !final) return 0;
-      if (StartLine(text, i)) {
-        i += kWriteStatement.size();
-        beforeLast_ = kWriteStatement[kWriteStatement.size() - 2], last_ = kWriteStatement.back();
-      }
-      atLineStart_ = false;
+void WriteMerger::Finish() {
+  if (held_) Merge(*held_, false);
+  held_.reset();
+  // The last line ends in a line break too, and a write's is held back no longer.
+  if (started_) out_.Put(kLineBreak);
+}
+
+// A markup write's literal is built as it goes out, and measured by its builder. An expression's
+// code and a block's code are text to the merger, as any statement lines are.
+void WriteMerger::Merge(const Statement& statement, bool more) {
+  started_ = true;
+  const bool lineStarts = BreakLine();
+  const std::string_view text = statement.text;
+  switch (statement.kind) {
+    case StatementKind::kMarkupWrite: {
+      if (!(lineStarts && StartLine(true))) StartWriteLine();
+      const std::size_t units = MarkupToLiteral(text, out_);
+      if (writeLine_ && measure_ <= kLineLimit) measure_ += units;
+      beforeLast_ = '\0', last_ = kQuote;
+      break;
     }
+    case StatementKind::kExpressionWrite:
+      if (!(lineStarts && StartLine(IsExpressionWrite(text, more)))) StartWriteLine();
+      AddText(text, more);
+      break;
+    case StatementKind::kCode:
+      const bool joins = lineStarts && StartLine(IsWriteLineAt({}, text, more));
+      AddText(text.substr(joins ? kWriteStatement.size() : 0), more);
+      break;
+  }
+}
+
+void WriteMerger::AddText(std::string_view text, bool more) {
+  if (std::size_t units = 0; text.size() < kBlockBytes && MeasureShortLine(text, units)) {
+    AddToLine(text, units);
+    out_.Put(text);
+    return;
+  }
+  std::size_t i = 0, copied = 0;  // what of the text has been handed on
+  for (;;) {
     // Only a write line is measured, and only until it holds more than the limit: then the next
     // operand goes to a new line whatever follows.
     std::size_t units = 0;
@@ -83,26 +189,23 @@ std::size_t WriteMerger::Take(std::string_view text, bool final) {
                                : FindFirstOf(text, i, '\r');
     AddToLine(text.substr(i, cr - i), units);
     if (cr == kNotFound) break;
-    // The line behind a line break is judged by its start, which may come with the next piece.
-    if (!final && text.size() - cr < kLookAhead) return HandOn(text, cr);
     if (!LineBreakAt(text, cr)) {
       AddToLine(text.substr(cr, 1), 1);  // a lone CR is an ordinary character
       i = cr + 1;
     } else if (beforeLast_ == kContinuation[0] && last_ == kContinuation[1]) {
       beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
-      // Its " _" was measured as text.
       if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
       i = cr + kLineBreak.size();
     } else {
-      // A write line's break is held back: the next operand may join the line instead.
-      atLineStart_ = true;
-      i = cr + kLineBreak.size();
+      // A line's break is held back: the next operand may join the line instead.
+      out_.Put(text.substr(copied, cr - copied));
+      breakHeld_ = true;
+      i = copied = cr + kLineBreak.size();
+      if (StartLine(IsWriteLineAt({}, text.substr(i), more)))
+        i = copied = i + kWriteStatement.size();
     }
   }
-  HandOn(text, text.size());
-  // The last line ends in a line break too, and a write's is held back no longer.
-  if (final && started_) out_.Put(kLineBreak);
-  return text.size();
+  out_.Put(text.substr(copied));
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

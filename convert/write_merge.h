@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "stage.h"
+#include "statements.h"
 #include "syntax.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
@@ -12,33 +14,47 @@ namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 // Joins each run of statement lines that begin with "Response.Write " into one statement, its
 // operands separated by " & " and continued onto a new line once a generated line holds more than
 // the limit. Every output line ends in a line break. A statement continued over several physical
-// lines is one line here.
-class WriteMerger final : public Stage {
+// lines is one line here. The statements come as records; a line of the page's own code that
+// begins with the statement word is a write too, judged by its text.
+class WriteMerger {
  public:
   // What a line's start must show to tell a write: the statement word, and behind its space the
   // rest of a continuation, which would make the word no statement.
   static constexpr std::size_t kLineHeadBytes = kWriteStatement.size() - 1 + kContinuation.size();
-  // What must follow a line break before the line behind it can be judged.
-  static constexpr std::size_t kLookAhead = kLineBreak.size() + kLineHeadBytes;
 
   explicit WriteMerger(PieceWriter& out) : out_(out) {}
-  std::size_t Take(std::string_view text, bool final) override;
+
+  // The next statement. Each is merged once the one behind it is known, for the line break in
+  // front of that one may continue its last line.
+  void Add(const Statement& statement) {
+    if (held_) Merge(*held_, true);
+    held_ = statement;
+  }
+  // Statement lines as text, the whole of them: what the script block stage would write.
+  void AddLines(std::string_view lines);
+  // Merges what is held, and ends the last line.
+  void Finish();
 
  private:
-  // Opens a statement line at `start`; true when it is a write that joins the open run, whose
+  void Merge(const Statement& statement, bool more);
+  // The line break in front of each statement: it ends the line, or continues it.
+  bool BreakLine();
+  // Opens a line whose start is `head`; true when it is a write that joins the open run, whose
   // statement word then goes.
-  bool StartLine(std::string_view text, std::size_t start);
-  // Adds `text`, `units` long as Visual Basic counts.
+  bool StartLine(bool write);
+  void StartWriteLine();
+  // Adds text that continues the current line; its line breaks end lines, each judged by the head
+  // of the line behind. `more` tells whether another statement, with its line break, follows.
+  void AddText(std::string_view text, bool more);
+  // Adds `text`, `units` long as Visual Basic counts, to the current line's measure and ending.
   void AddToLine(std::string_view text, std::size_t units);
-  // Hands on the text not yet handed on up to `end`, and returns `end`.
-  std::size_t HandOn(std::string_view text, std::size_t end);
 
   PieceWriter& out_;
-  bool started_ = false;  // the text is not empty
-  bool atLineStart_ = true;
+  std::optional<Statement> held_;
+  bool started_ = false;    // the text is not empty
+  bool breakHeld_ = false;  // the line break behind the last line, until the next shows no join
   bool writeLine_ = false;
   bool runOpen_ = false;
-  std::size_t copied_ = 0;   // of the text of this call, what has been handed on
   std::size_t measure_ = 0;  // of the generated line the next operand would join
   // The line's last two bytes, for a continuation's " _" before its line break.
   char beforeLast_ = '\0', last_ = '\0';

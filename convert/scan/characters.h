@@ -2,6 +2,7 @@
 // length in UTF-16 code units as Visual Basic counts it, and the ASCII case fold.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,17 +36,25 @@ inline std::size_t Utf16Length(std::string_view text) {
   const auto countTopBits = [](std::uint64_t bits) {
     return static_cast<std::size_t>(((bits >> 7) * kLowBits) >> (8 * (kWord - 1)));
   };
+  // Counts the bytes of `w` that hold text, `bytes` of them; the others are zero.
+  const auto countWord = [&](std::uint64_t w, std::size_t bytes) {
+    if ((w & kTopBits) == 0) return bytes;  // ASCII
+    const std::uint64_t continuations = w & ~(w << 1) & kTopBits;
+    const std::uint64_t fourByteLeads = w & (w << 1) & (w << 2) & (w << 3) & kTopBits;
+    return bytes - countTopBits(continuations) + countTopBits(fourByteLeads);
+  };
   std::size_t units = 0, i = 0;
   for (; i + kWord <= text.size(); i += kWord) {
     std::uint64_t w;
     std::memcpy(&w, text.data() + i, kWord);
-    if ((w & kTopBits) == 0) {  // ASCII
-      units += kWord;
-      continue;
-    }
-    const std::uint64_t continuations = w & ~(w << 1) & kTopBits;
-    const std::uint64_t fourByteLeads = w & (w << 1) & (w << 2) & (w << 3) & kTopBits;
-    units += kWord - countTopBits(continuations) + countTopBits(fourByteLeads);
+    units += countWord(w, kWord);
+  }
+  if (i < text.size() && i > 0) {  // the rest, as the text's last word with its counted bytes off
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + text.size() - kWord, kWord);
+    const int counted = 8 * static_cast<int>(kWord - (text.size() - i));
+    w = std::endian::native == std::endian::little ? w >> counted : w << counted;
+    return units + countWord(w, text.size() - i);
   }
   for (; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);

@@ -32,6 +32,11 @@ TEST(Pipeline, WholePagesConvert) {
           {"script word behind a space stays a line", u"a<% Response.Write b%>c",
            u"\r\nOutputString = OutputString & \"a\"\r\n OutputString = OutputString & b\r\n"
            u"OutputString = OutputString & \"c\"\r\n"},
+          // A literal of 80 characters of three bytes each: the line measures 15 + 82 = 97.
+          {"markup of three-byte characters is measured in units", Text(80, u'\u20AC') + u"<%=x%>",
+           u"\r\nOutputString = OutputString & \"" + Text(80, u'\u20AC') + u"\" & x\r\n"},
+          {"and past 100 units it continues", Text(86, u'\u20AC') + u"<%=x%>",
+           u"\r\nOutputString = OutputString & \"" + Text(86, u'\u20AC') + u"\" & _\r\nx\r\n"},
       },
       ConvertAspCode);
 }
