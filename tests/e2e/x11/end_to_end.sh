@@ -335,9 +335,10 @@ stop_manager() { kill "$MANAGER_PID"; finish "$MANAGER_PID" 2>/dev/null; }
 in_history() { grep -q -a -F "$2" "$(manager_history "$1")" 2>/dev/null; }  # MANAGER TEXT
 await_manager_copy() {  # await_manager_copy MANAGER TEXT: until the manager has read TEXT
   case "$1" in
-    # Under load parcellite reads megabytes slowly; its history shows when it has. Were the page
-    # still coming in when the run takes the clipboard, its reader would hang.
-    parcellite) for _ in $(seq 150); do in_history parcellite "$2" && break; sleep 0.1; done ;;
+    # Under load parcellite reads megabytes slowly (from xclip, in small pieces), up to a minute
+    # right after a build; its history shows when it has. Were the page still coming in when the
+    # run takes the clipboard, its reader would hang.
+    parcellite) for _ in $(seq 600); do in_history parcellite "$2" && break; sleep 0.1; done ;;
     *) sleep 1.5 ;;
   esac
 }
