@@ -40,9 +40,7 @@ bool IsWriteLineAt(std::string_view word, std::string_view rest, bool more) {
   char head[kHeadBytes];
   std::size_t size = 0;
   for (const std::string_view part : {word, rest, more ? kLineBreak : std::string_view()}) {
-    const std::size_t taken = std::min(part.size(), kHeadBytes - size);
-    std::memcpy(head + size, part.data(), taken);
-    size += taken;
+    size += part.copy(head + size, kHeadBytes - size);
   }
   return IsWriteLine({head, size});
 }
