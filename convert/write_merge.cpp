@@ -1,6 +1,5 @@
 #include "write_merge.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
