@@ -113,9 +113,10 @@ std::size_t MarkupToLiteral(std::string_view content, PieceWriter& out) {
   for (std::size_t i = 0;;) {
     const std::size_t special = FindFirstOf(content, i, kSpecial);
     if (special == kNotFound) break;
-    if (content[special] == kQuote && content.size() - special >= kBlockBytes) {
-      // Markup holds its quotes close together, in attributes: a block's worth from this one on,
-      // up to a line break, goes at once.
+    if (content[special] == kQuote && content.size() - special >= kBlockBytes &&
+        content[special + 1] != kQuote) {
+      // Markup holds its quotes alone and close together, in attributes: a block's worth from
+      // this one on, up to a line break, goes at once. A run of quotes goes as a run, below.
       const char* at = content.data() + special;
       const std::uint32_t crs = BlockMask(at, StopBytes<1>{'\r'});
       const std::size_t size = crs != 0 ? FirstBit(crs) : kBlockBytes;
