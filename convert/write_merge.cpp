@@ -28,25 +28,21 @@ bool IsWriteLine(std::string_view head) {
   return kWord.MatchesAt(head, 0) && !ContinuationAt(head, kWriteStatement.size() - 1);
 }
 
-// Whether the line that starts with `word`, then `rest` (what its statement holds from there on),
-// is a write. A rest shorter than a line's head has the line break of the next statement behind
-// it when `more` says one follows; the text beyond that break never decides.
-bool IsWriteLineAt(std::string_view word, std::string_view rest, bool more) {
+// Whether the line that starts `rest` (what its statement holds from there on) is a write. A rest
+// shorter than a line's head has the line break of the next statement behind it when `more` says
+// one follows; the text beyond that break never decides.
+bool IsWriteLineAt(std::string_view rest, bool more) {
   constexpr std::size_t kHeadBytes = WriteMerger::kLineHeadBytes;
-  if (word.empty() && (rest.size() >= kHeadBytes || !more)) {
-    return IsWriteLine(rest.substr(0, kHeadBytes));
-  }
+  if (rest.size() >= kHeadBytes || !more) return IsWriteLine(rest.substr(0, kHeadBytes));
   char head[kHeadBytes];
-  std::size_t size = 0;
-  for (const std::string_view part : {word, rest, more ? kLineBreak : std::string_view()}) {
-    size += part.copy(head + size, kHeadBytes - size);
-  }
-  return IsWriteLine({head, size});
+  const std::size_t size = rest.copy(head, kHeadBytes);
+  return IsWriteLine({head, size + kLineBreak.copy(head + size, kHeadBytes - size)});
 }
 
-// IsWriteLineAt for the line "Response.Write " and an expression: its statement word is followed
-// by a continuation, and so no statement, only where the expression starts with an underscore and
-// a line break, or is an underscore that the next statement's line break follows.
+// Whether the line "Response.Write " and `expression` is a write, as IsWriteLineAt would judge
+// it: its statement word is followed by a continuation, and so no statement, only where the
+// expression starts with an underscore and a line break, or is an underscore that the next
+// statement's line break follows.
 bool IsExpressionWrite(std::string_view expression, bool more) {
   constexpr std::string_view kAfterWord = kContinuation.substr(1);
   static_assert(kWriteStatement.back() == kContinuation.front());
@@ -134,8 +130,7 @@ bool MeasureShortLine(std::string_view text, std::size_t& units) {
 void WriteMerger::AddLines(std::string_view lines) {
   if (lines.empty()) return;
   started_ = true;
-  AddText(lines.substr(StartLine(IsWriteLineAt({}, lines, false)) ? kWriteStatement.size() : 0),
-          false);
+  AddText(lines.substr(StartLine(IsWriteLineAt(lines, false)) ? kWriteStatement.size() : 0), false);
 }
 
 void WriteMerger::Finish() {
@@ -164,7 +159,7 @@ void WriteMerger::Merge(const Statement& statement, bool more) {
       AddText(text, more);
       break;
     case StatementKind::kCode:
-      const bool joins = lineStarts && StartLine(IsWriteLineAt({}, text, more));
+      const bool joins = lineStarts && StartLine(IsWriteLineAt(text, more));
       AddText(text.substr(joins ? kWriteStatement.size() : 0), more);
       break;
   }
@@ -198,8 +193,7 @@ void WriteMerger::AddText(std::string_view text, bool more) {
       out_.Put(text.substr(copied, cr - copied));
       breakHeld_ = true;
       i = copied = cr + kLineBreak.size();
-      if (StartLine(IsWriteLineAt({}, text.substr(i), more)))
-        i = copied = i + kWriteStatement.size();
+      if (StartLine(IsWriteLineAt(text.substr(i), more))) i = copied = i + kWriteStatement.size();
     }
   }
   out_.Put(text.substr(copied));

@@ -32,6 +32,12 @@ TEST(Pipeline, WholePagesConvert) {
           {"script word behind a space stays a line", u"a<% Response.Write b%>c",
            u"\r\nOutputString = OutputString & \"a\"\r\n OutputString = OutputString & b\r\n"
            u"OutputString = OutputString & \"c\"\r\n"},
+          // An expression that starts with a continuation makes its statement word no statement,
+          // and so does an underscore alone, continued by the line break in front of the next.
+          {"expression behind a continuation is no write", u"<%=_\r\nx%>y",
+           u"\r\n\r\nResponse.Write _\r\nx\r\nOutputString = OutputString & \"y\"\r\n"},
+          {"an underscore alone continues onto the next statement", u"<%=_%>y",
+           u"\r\n\r\nResponse.Write _\r\nOutputString = OutputString & \"y\"\r\n"},
           // A literal of 80 characters of three bytes each: the line measures 15 + 82 = 97.
           {"markup of three-byte characters is measured in units", Text(80, u'\u20AC') + u"<%=x%>",
            u"\r\nOutputString = OutputString & \"" + Text(80, u'\u20AC') + u"\" & x\r\n"},
