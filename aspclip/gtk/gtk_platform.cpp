@@ -140,7 +140,10 @@ void GtkPlatform::HandOffToManager() {
 void GtkPlatform::ServeUntilReplaced() {
   HandOffToManager();
   if (owner_) Serve();
-  if (StopRequested()) FinishTransfers([this] { return owner_ && largeText_->Serving(); });
+  if (StopRequested()) {
+    FinishTransfers([this] { return owner_ && largeText_->Serving(); },
+                    [this] { return largeText_->PiecesSent(); });
+  }
 }
 
 void GtkPlatform::OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self) {
