@@ -93,28 +93,18 @@ void DesktopPlatform::EndServing() {
   if (serveLoop_ != nullptr) g_main_loop_quit(serveLoop_);
 }
 
-void DesktopPlatform::FinishTransfers(const std::function<bool()>& transferring,
-                                      const std::function<std::size_t()>& progress) {
-  constexpr gint64 kMicrosecondsPerMs = 1000;
-  constexpr guint kCheckMs = kHandOffMs / 20;  // wakes the loop while nothing else does
-  const auto keepTicking = [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; };
-  const guint ticker = g_timeout_add(kCheckMs, keepTicking, nullptr);
-  const gint64 start = g_get_monotonic_time();
-  gint64 lastProgress = start;
-  std::size_t seen = progress();
-  while (transferring()) {
-    const gint64 now = g_get_monotonic_time();
-    if (const std::size_t sent = progress(); sent != seen) {
-      seen = sent;
-      lastProgress = now;
-    }
-    if (now - lastProgress >= kHandOffMs * kMicrosecondsPerMs ||
-        now - start >= kLastTransfersMs * kMicrosecondsPerMs) {
-      break;
-    }
+void DesktopPlatform::FinishTransfers(const std::function<bool()>& transferring) {
+  bool pastBound = false;
+  const guint bound = g_timeout_add(
+      kHandOffMs,
+      [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &pastBound);
+  while (transferring() && !pastBound)
     g_main_context_iteration(nullptr, TRUE);
-  }
-  g_source_remove(ticker);
+  if (!pastBound) g_source_remove(bound);
 }
 
 }  // namespace aspclip

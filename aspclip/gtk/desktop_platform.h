@@ -13,12 +13,9 @@
 
 namespace aspclip {
 
-// How long a clipboard manager may take to copy the code, or a reader under way go without taking
-// a piece of it, once the run is over, before the process stops waiting for it.
+// How long a clipboard manager may take to copy the code, or a reader to finish taking it, once
+// the run is over before the process stops waiting for it.
 inline constexpr guint kHandOffMs = 2000;
-// The longest the process waits for readers under way once the run is over: a manager that reads
-// the clipboard again and again must not keep it serving.
-inline constexpr guint kLastTransfersMs = 5 * kHandOffMs;
 
 // What SIGTERM, SIGHUP or SIGINT does that comes while the box shows, besides closing it.
 enum class SignalDuringBox {
@@ -58,11 +55,8 @@ class DesktopPlatform : public Platform {
   // Runs the main loop until EndServing, or a signal asks the run to end.
   void Serve();
   void EndServing();
-  // Lets readers under way have the rest of the code while they keep taking it: until none is
-  // left, kHandOffMs pass without `progress` (a count of what went out) growing, or
-  // kLastTransfersMs pass.
-  void FinishTransfers(const std::function<bool()>& transferring,
-                       const std::function<std::size_t()>& progress);
+  // Lets readers under way have the rest of the code, for at most kHandOffMs.
+  void FinishTransfers(const std::function<bool()>& transferring);
 
  private:
   Status RunBox(GtkMessageType type, const std::string& message);

@@ -140,10 +140,7 @@ void GtkPlatform::HandOffToManager() {
 void GtkPlatform::ServeUntilReplaced() {
   HandOffToManager();
   if (owner_) Serve();
-  if (StopRequested()) {
-    FinishTransfers([this] { return owner_ && largeText_->Serving(); },
-                    [this] { return largeText_->PiecesSent(); });
-  }
+  if (StopRequested()) FinishTransfers([this] { return owner_ && largeText_->Serving(); });
 }
 
 void GtkPlatform::OnGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer self) {

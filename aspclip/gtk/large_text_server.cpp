@@ -52,7 +52,6 @@ class LargeTextServer::Transfers {
   Transfers& operator=(const Transfers&) = delete;
 
   bool empty() const { return transfers_.empty(); }
-  std::size_t piecesSent() const { return piecesSent_; }
 
  private:
   // One reader's transfer: where it reads, the type it gets, and what it has not yet had.
@@ -169,7 +168,6 @@ class LargeTextServer::Transfers {
                     static_cast<int>(piece.size()));
     XFlush(x_);
     gdk_x11_display_error_trap_pop_ignored(display_);
-    ++piecesSent_;
     if (piece.empty()) {
       transfers_.erase(transfer);
     } else {
@@ -194,7 +192,6 @@ class LargeTextServer::Transfers {
   Atom selection_, incr_, utf8_;
   std::map<Atom, GtkSelectionData*> converted_;
   std::vector<Transfer> transfers_;
-  std::size_t piecesSent_ = 0;
 };
 
 LargeTextServer::LargeTextServer(GtkClipboard* clipboard, const std::string& text)
@@ -204,10 +201,6 @@ LargeTextServer::~LargeTextServer() = default;
 
 bool LargeTextServer::Serving() const {
   return !transfers_->empty();
-}
-
-std::size_t LargeTextServer::PiecesSent() const {
-  return transfers_->piecesSent();
 }
 
 }  // namespace aspclip

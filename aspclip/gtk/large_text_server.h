@@ -6,7 +6,6 @@
 
 #include <gtk/gtk.h>
 
-#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -23,8 +22,6 @@ class LargeTextServer {
 
   // True while a reader has not yet had all of its text.
   bool Serving() const;
-  // How many pieces have gone out, for telling whether readers are making progress.
-  std::size_t PiecesSent() const;
 
  private:
   class Transfers;  // Xlib's names stay out of this header: its macros clash with the program's

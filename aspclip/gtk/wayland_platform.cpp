@@ -32,10 +32,7 @@ Status WaylandPlatform::PutPreparedText() {
 // Clipboard managers on Wayland read each new selection as it comes, so nothing is handed off.
 void WaylandPlatform::ServeUntilReplaced() {
   if (clipboard_.Owns()) Serve();
-  if (StopRequested()) {
-    FinishTransfers([this] { return clipboard_.Serving(); },
-                    [this] { return clipboard_.BytesSent(); });
-  }
+  if (StopRequested()) FinishTransfers([this] { return clipboard_.Serving(); });
 }
 
 }  // namespace aspclip

@@ -203,8 +203,4 @@ bool DataControlClipboard::Serving() const {
   return source_ != nullptr && source_->Serving();
 }
 
-std::size_t DataControlClipboard::BytesSent() const {
-  return source_ != nullptr ? source_->BytesSent() : 0;
-}
-
 }  // namespace aspclip

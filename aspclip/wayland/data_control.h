@@ -44,8 +44,6 @@ class DataControlClipboard {
   bool Owns() const;
   // True while a reader has not yet had all of its text.
   bool Serving() const;
-  // How many bytes have gone out to readers.
-  std::size_t BytesSent() const;
   // Called once the code is no longer the clipboard's: another program set it, or the compositor
   // went away.
   void OnReplaced(std::function<void()> replaced) { replaced_ = std::move(replaced); }

@@ -80,7 +80,6 @@ bool TextSource::WriteSome(Transfer& transfer) {
         write(transfer.fd, text_.data() + transfer.sent, text_.size() - transfer.sent);
     if (written > 0) {
       transfer.sent += static_cast<std::size_t>(written);
-      bytesSent_ += static_cast<std::size_t>(written);
     } else if (errno == EAGAIN) {
       return true;
     } else if (errno != EINTR) {

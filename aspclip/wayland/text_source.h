@@ -23,8 +23,6 @@ class TextSource {
   // True until the source is cancelled; readers under way still get the rest of their text.
   bool Owned() const { return source_ != nullptr; }
   bool Serving() const { return !transfers_.empty(); }
-  // How many bytes have gone out to readers, for telling whether they are making progress.
-  std::size_t BytesSent() const { return bytesSent_; }
   void Cancel();
 
  private:
@@ -46,7 +44,6 @@ class TextSource {
   std::string text_;
   std::function<void()> cancelled_;
   std::list<Transfer> transfers_;
-  std::size_t bytesSent_ = 0;
 };
 
 }  // namespace aspclip

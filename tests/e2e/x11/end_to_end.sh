@@ -352,8 +352,8 @@ for manager in xfce4-clipman parcellite; do
     await_manager_copy "$manager" "$code_mark"
     kill -TERM "$SERVER"
     # A TERM lets the hand-off run out, then a read under way end (the manager's of a big code)
-    # while it keeps taking pieces, 10 seconds at most: the wait is 12.
-    gone_soon "$SERVER" 240 && ended=yes || ended=no
+    # for up to 2 seconds more: the wait is the hand-off check's 5.
+    gone_soon "$SERVER" 100 && ended=yes || ended=no
     want=$(expected "$T/$page" | md5sum)
     # parcellite puts its copy back at one of its next looks, and a 5 MB copy takes it a while,
     # more than 10 seconds now and then even on a quiet machine: it is waited for up to 30.
