@@ -3,6 +3,7 @@
 #include <new>
 
 #include "convert/pipeline.h"
+#include "convert/workers.h"
 #include "text/utf8.h"
 
 namespace aspclip {
@@ -24,7 +25,8 @@ Status PrepareConvertedText(Platform& platform, std::string& failedOperation) {
     // The code is converted straight into the clipboard's form: running out of memory on the way
     // is the conversion's failure, and any other the preparation's.
     failedOperation = "convert the page";
-    Status prepared = platform.PrepareText([&page](CodeSink& sink) { ConvertAspCode(page, sink); });
+    Status prepared = platform.PrepareText(
+        [&page](CodeSink& sink) { ConvertAspCodeInChunks(page, sink, Cores()); });
     if (!prepared.ok()) failedOperation = "prepare the converted code";
     return prepared;
   } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <thread>
 
+#include "convert/workers.h"
 #include "page_file.h"
 
 namespace aspconv {
@@ -13,16 +14,18 @@ std::vector<PageOutcome> ConvertAll(const std::vector<Job>& jobs, const Options&
   std::vector<PageOutcome> outcomes(jobs.size());
   std::atomic<std::size_t> next = 0;
   const PageFormat format{options.encoding, options.raw};
+  const std::size_t cores = aspclip::Cores();
+  const std::size_t workers = std::clamp<std::size_t>(jobs.size(), 1, cores);
+  // The cores no page has to itself convert chunks of one: all of them when there is one page.
+  const auto pageWorkers = static_cast<unsigned>(cores / workers);
   const auto work = [&] {
     Encodings encodings;
     for (std::size_t k; (k = next++) < jobs.size();) {
       PageOutcome& outcome = outcomes[k];
-      outcome.status = ConvertPage(jobs[k], format, encodings, outcome.encoding);
+      outcome.status = ConvertPage(jobs[k], format, pageWorkers, encodings, outcome.encoding);
     }
   };
-#if defined(_GLIBCXX_HAS_GTHREADS)
-  const std::size_t workers =
-      std::min<std::size_t>(std::max(1U, std::thread::hardware_concurrency()), jobs.size());
+#if defined(ASPCLIP_THREADS)
   std::vector<std::thread> threads;
   for (std::size_t k = 1; k < workers; ++k)
     threads.emplace_back(work);

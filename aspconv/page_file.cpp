@@ -145,17 +145,17 @@ class Output {
   int direct_ = -1;
 };
 
-Status WriteCode(const Page& page, Output& out) {
+Status WriteCode(const Page& page, unsigned workers, Output& out) {
   FileSink sink(out.fd(), page.codeCharset);
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
   if (page.hadByteOrderMark && !out.standard()) sink.Put(aspclip::kByteOrderMark);
-  aspclip::ConvertAspCode(page.text, sink);
+  aspclip::ConvertAspCodeInChunks(page.text, sink, workers);
   return sink.Finish();
 }
 
 }  // namespace
 
-Status ConvertPage(const Job& job, const PageFormat& format, Encodings& encodings,
+Status ConvertPage(const Job& job, const PageFormat& format, unsigned workers, Encodings& encodings,
                    std::string& readAs) {
   try {
     Page page;
@@ -164,7 +164,7 @@ Status ConvertPage(const Job& job, const PageFormat& format, Encodings& encoding
     if (!read.ok()) return About(Utf8(job.input), read);
     Output out;
     if (Status opened = out.Open(job.output); !opened.ok()) return About(Utf8(job.output), opened);
-    if (Status written = WriteCode(page, out); !written.ok()) {
+    if (Status written = WriteCode(page, workers, out); !written.ok()) {
       return About(Utf8(job.output), written);
     }
     // A file that shrank while it was read was read in part: its code is not kept.

@@ -10,8 +10,9 @@
 namespace aspconv {
 
 // Converts the job's page. The failure names the file it befell; running out of memory fails the
-// page, not the run. `readAs` is set to the encoding the page was read in.
-aspclip::Status ConvertPage(const Job& job, const PageFormat& format, Encodings& encodings,
-                            std::string& readAs);
+// page, not the run. `readAs` is set to the encoding the page was read in. `workers` convert the
+// page's chunks at once.
+aspclip::Status ConvertPage(const Job& job, const PageFormat& format, unsigned workers,
+                            Encodings& encodings, std::string& readAs);
 
 }  // namespace aspconv

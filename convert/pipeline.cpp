@@ -42,9 +42,25 @@ void RunStages(std::string_view input, StageName first, StageName last, Stage& o
   }
 }
 
+void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage& out,
+                  std::size_t pieceBytes) {
+  PieceWriter code(out, pieceBytes);
+  LiteralSkippingRewriter rewriter(code);
+  PieceWriter merged(rewriter, pieceBytes);
+  WriteMerger merger(merged);
+  SplitScriptBlocks(page, from, to, merger);
+  if (to == page.size()) {
+    merger.Finish();
+  } else {
+    merger.FinishBeforeCut();
+  }
+  merged.Finish();
+  code.Finish();
+}
+
 void ConvertAspCode(std::string_view page, CodeSink& sink, std::size_t pieceBytes) {
   SinkStage toSink(sink);
-  RunStages(page, StageName::kScriptBlocks, StageName::kRewrite, toSink, pieceBytes);
+  ConvertChunk(page, 0, page.size(), toSink, pieceBytes);
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

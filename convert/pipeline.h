@@ -31,4 +31,21 @@ void RunStages(std::string_view input, StageName first, StageName last, Stage& o
 void ConvertAspCode(std::string_view page, CodeSink& sink,
                     std::size_t pieceBytes = kDefaultPieceBytes);
 
+// Converts the chunk of the page between two of its ChunkBounds, handing its code to `out`.
+void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage& out,
+                  std::size_t pieceBytes);
+
+// The size of the chunks a page is converted in by several workers. Each worker holds a chunk's
+// code until every chunk before it is handed on: chunks this small keep that code in memory the
+// worker has touched before, which costs far less than fresh memory, and make the last chunk
+// leave the other workers idle only briefly; starting a chunk and waiting for its turn still
+// cost little beside converting it.
+inline constexpr std::size_t kDefaultChunkBytes = 64 << 10;
+
+// As ConvertAspCode, with `workers` converting chunks of the page at once, and the sink handed
+// each chunk's code in order, from whichever worker made it. The code is the same.
+void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned workers,
+                            std::size_t chunkBytes = kDefaultChunkBytes,
+                            std::size_t pieceBytes = kDefaultPieceBytes);
+
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

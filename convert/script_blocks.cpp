@@ -107,44 +107,58 @@ class StatementWriter {
 }  // namespace
 
 // One scan finds both delimiters by their percent sign: each part's first closing delimiter, and
-// the opening delimiter that ends the part. A percent sign that opens a block closes none.
+// the opening delimiter that ends the part. A percent sign that opens a block closes none. A
+// chunk is the page up to `to` from its start or from a cut: every opening delimiter starts a
+// part, so a cut at one ends the part before it.
 template <StatementSink Statements>
-void SplitScriptBlocks(std::string_view page, Statements& statements) {
+void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
+                       Statements& statements) {
   if (page.empty()) return;
   StatementWriter writer(statements);
-  const Delimiters first = FirstDelimiters(page);
-  if (first.open == kNotFound) {  // all markup, a closing delimiter in it or not
-    writer.AddPart(page, first.close);
-    return;
+  std::size_t start = from + kBlockOpen.size();  // the part's start
+  if (from == 0) {
+    const Delimiters first = FirstDelimiters(page);
+    if (first.open == kNotFound) {  // all markup, a closing delimiter in it or not
+      writer.AddPart(page, first.close);
+      return;
+    }
+    // A closing delimiter before the first opening one, or none at all behind it, means the page
+    // starts inside a block: it is read as if an opening delimiter stood in front.
+    if (first.close == kNotFound || first.close < first.open) writer.AddPart({});
+    start = 0;
   }
-  // A closing delimiter before the first opening one, or none at all behind it, means the page
-  // starts inside a block: it is read as if an opening delimiter stood in front.
-  if (first.close == kNotFound || first.close < first.open) writer.AddPart({});
-  // An opening delimiter after the last closing one means the page ends inside a block: it is
-  // read as if a closing delimiter stood at its end.
-  const Delimiters last = LastDelimiters(page);
-  const bool closeAtEnd = last.close == kNotFound || last.close < last.open;
-  std::size_t start = 0, close = kNotFound;  // the part's start and its first closing delimiter
-  for (std::size_t percent = 0; (percent = FindFirstOf(page, percent, kPercent)) != kNotFound;
+  const std::string_view chunk = page.substr(0, to);
+  std::size_t close = kNotFound;  // the part's first closing delimiter
+  for (std::size_t percent = start; (percent = FindFirstOf(chunk, percent, kPercent)) != kNotFound;
        ++percent) {
-    if (percent > start && OpensAt(page, percent)) {
+    if (percent > start && OpensAt(chunk, percent)) {
       const std::size_t open = percent - 1;
-      writer.AddPart(page.substr(start, open - start), close == kNotFound ? close : close - start);
+      writer.AddPart(chunk.substr(start, open - start), close == kNotFound ? close : close - start);
       start = open + kBlockOpen.size();
       close = kNotFound;
-    } else if (close == kNotFound && ClosesAt(page, percent)) {
+    } else if (close == kNotFound && ClosesAt(chunk, percent)) {
       close = percent;
     }
   }
-  const std::string_view lastPart = page.substr(start);
-  if (closeAtEnd) {
+  const std::string_view lastPart = chunk.substr(start);
+  // An opening delimiter after the last closing one means the page ends inside a block: it is
+  // read as if a closing delimiter stood at its end.
+  const Delimiters last = to == page.size() ? LastDelimiters(page) : Delimiters{};
+  if (last.open != kNotFound && (last.close == kNotFound || last.close < last.open)) {
     writer.AddClosedLastPart(lastPart);
   } else {
     writer.AddPart(lastPart, close == kNotFound ? close : close - start);
   }
 }
 
+template <StatementSink Statements>
+void SplitScriptBlocks(std::string_view page, Statements& statements) {
+  SplitScriptBlocks(page, 0, page.size(), statements);
+}
+
 template void SplitScriptBlocks(std::string_view page, WriteMerger& statements);
+template void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
+                                WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, StatementLines& statements);
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -1,6 +1,7 @@
 // The first stage: cuts the page at its script blocks into statement lines.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "statements.h"
@@ -12,5 +13,11 @@ namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 // something to write. (Built for the write-merging stage and for StatementLines.)
 template <StatementSink Statements>
 void SplitScriptBlocks(std::string_view page, Statements& statements);
+
+// The statements of the chunk of the page from `from` up to `to`: each bound is the page's start or
+// end, or an opening delimiter where the page may be cut.
+template <StatementSink Statements>
+void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
+                       Statements& statements);
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

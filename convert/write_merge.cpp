@@ -28,17 +28,6 @@ bool IsWriteLine(std::string_view head) {
   return kWord.MatchesAt(head, 0) && !ContinuationAt(head, kWriteStatement.size() - 1);
 }
 
-// Whether the line that starts `rest` (what its statement holds from there on) is a write. A rest
-// shorter than a line's head has the line break of the next statement behind it when `more` says
-// one follows; the text beyond that break never decides.
-bool IsWriteLineAt(std::string_view rest, bool more) {
-  constexpr std::size_t kHeadBytes = WriteMerger::kLineHeadBytes;
-  if (rest.size() >= kHeadBytes || !more) return IsWriteLine(rest.substr(0, kHeadBytes));
-  char head[kHeadBytes];
-  const std::size_t size = rest.copy(head, kHeadBytes);
-  return IsWriteLine({head, size + kLineBreak.copy(head + size, kHeadBytes - size)});
-}
-
 // Whether the line "Response.Write " and `expression` is a write, as IsWriteLineAt would judge
 // it: its statement word is followed by a continuation, and so no statement, only where the
 // expression starts with an underscore and a line break, or is an underscore that the next
@@ -51,32 +40,42 @@ bool IsExpressionWrite(std::string_view expression, bool more) {
 }
 
 // The measure of a text shorter than a block; false, measuring nothing, when it holds a CR. Most
-// expressions are such a text. One of eight bytes or more is looked at as two words, which may
-// overlap.
+// expressions are such a text. It is looked at as one word, or as two, which may overlap.
 bool MeasureShortLine(std::string_view text, std::size_t& units) {
   constexpr std::size_t kWord = sizeof(std::uint64_t);
   constexpr std::uint64_t kLowBits = 0x0101010101010101, kCrs = '\r' * kLowBits;
-  const auto holdsCr = [&](const char* at) {
-    std::uint64_t w;
-    std::memcpy(&w, at, kWord);
-    w ^= kCrs;  // a CR becomes a zero byte
+  const auto holdsCr = [&](std::uint64_t w) {
+    w ^= kCrs;  // a CR becomes a zero byte, and a zero byte behind a short text no zero
     return ((w - kLowBits) & ~w & (kLowBits << 7)) != 0;
   };
-  if (text.size() >= kWord) {
-    if (holdsCr(text.data()) || holdsCr(text.data() + text.size() - kWord)) return false;
-    units = Utf16Length(text);
+  const auto wordAt = [&](const char* at) {
+    std::uint64_t w;
+    std::memcpy(&w, at, kWord);
+    return w;
+  };
+  if (text.size() < kWord) {
+    const std::uint64_t w = ShortTextWord(text);
+    if (holdsCr(w)) return false;
+    units = Utf16LengthOfWord(w, text.size());
     return true;
   }
-  std::size_t counted = 0;
-  for (const char c : text) {
-    if (c == '\r') return false;
-    counted += !IsContinuationByte(c) + (static_cast<unsigned char>(c) >= 0xF0);
+  if (holdsCr(wordAt(text.data())) || holdsCr(wordAt(text.data() + text.size() - kWord))) {
+    return false;
   }
-  units = counted;
+  units = Utf16Length(text);
   return true;
 }
 
 }  // namespace
+
+// The text beyond the next statement's line break never decides.
+bool IsWriteLineAt(std::string_view rest, bool more) {
+  constexpr std::size_t kHeadBytes = WriteMerger::kLineHeadBytes;
+  if (rest.size() >= kHeadBytes || !more) return IsWriteLine(rest.substr(0, kHeadBytes));
+  char head[kHeadBytes];
+  const std::size_t size = rest.copy(head, kHeadBytes);
+  return IsWriteLine({head, size + kLineBreak.copy(head + size, kHeadBytes - size)});
+}
 
 [[gnu::always_inline]] inline void WriteMerger::AddToLine(std::string_view text,
                                                           std::size_t units) {
@@ -127,10 +126,26 @@ bool MeasureShortLine(std::string_view text, std::size_t& units) {
   AddToLine(kWriteStatement, kWriteStatementUnits);
 }
 
+// A text of one short line, as most expressions are, is measured and goes on here, inlined into
+// the merge of its statement.
+[[gnu::always_inline]] inline void WriteMerger::AddText(std::string_view text, bool more) {
+  if (std::size_t units = 0; text.size() < kBlockBytes && MeasureShortLine(text, units)) {
+    AddToLine(text, units);
+    out_.Put(text);
+  } else {
+    AddTextLines(text, more);
+  }
+}
+
 void WriteMerger::AddLines(std::string_view lines) {
   if (lines.empty()) return;
   started_ = true;
   AddText(lines.substr(StartLine(IsWriteLineAt(lines, false)) ? kWriteStatement.size() : 0), false);
+}
+
+void WriteMerger::FinishBeforeCut() {
+  if (held_) Merge(*held_, true);
+  held_.reset();
 }
 
 void WriteMerger::Finish() {
@@ -165,12 +180,7 @@ void WriteMerger::Merge(const Statement& statement, bool more) {
   }
 }
 
-void WriteMerger::AddText(std::string_view text, bool more) {
-  if (std::size_t units = 0; text.size() < kBlockBytes && MeasureShortLine(text, units)) {
-    AddToLine(text, units);
-    out_.Put(text);
-    return;
-  }
+void WriteMerger::AddTextLines(std::string_view text, bool more) {
   std::size_t i = 0, copied = 0;  // what of the text has been handed on
   for (;;) {
     // Only a write line is measured, and only until it holds more than the limit: then the next

@@ -16,6 +16,11 @@ namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 // the limit. Every output line ends in a line break. A statement continued over several physical
 // lines is one line here. The statements come as records; a line of the page's own code that
 // begins with the statement word is a write too, judged by its text.
+// Whether the line that starts `rest` is a write: it opens with the statement word and a plain
+// space. A rest shorter than a line's head has the line break of the next statement behind it
+// when `more` says one follows.
+bool IsWriteLineAt(std::string_view rest, bool more);
+
 class WriteMerger {
  public:
   // What a line's start must show to tell a write: the statement word, and behind its space the
@@ -34,6 +39,9 @@ class WriteMerger {
   void AddLines(std::string_view lines);
   // Merges what is held, and ends the last line.
   void Finish();
+  // Merges what is held where a cut follows: the statement behind it is in the next chunk, and
+  // the line break in front of it is that chunk's.
+  void FinishBeforeCut();
 
  private:
   void Merge(const Statement& statement, bool more);
@@ -46,6 +54,7 @@ class WriteMerger {
   // Adds text that continues the current line; its line breaks end lines, each judged by the head
   // of the line behind. `more` tells whether another statement, with its line break, follows.
   void AddText(std::string_view text, bool more);
+  void AddTextLines(std::string_view text, bool more);
   // Adds `text`, `units` long as Visual Basic counts, to the current line's measure and ending.
   void AddToLine(std::string_view text, std::size_t units);
 

@@ -24,6 +24,10 @@ struct Utf8Scan {
 };
 Utf8Scan ScanUtf8(std::string_view bytes);
 
+// ScanUtf8 of the bytes cut into `parts` parts (one at least), each scanned on a thread of its own
+// where there are threads; the same for any number of parts.
+Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts);
+
 // A copy with A-Z folded to a-z, as names of options and encodings are compared.
 std::string LowerCase(std::string_view text);
 

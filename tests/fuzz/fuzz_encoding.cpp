@@ -22,6 +22,10 @@ void CheckUtf8(std::string_view bytes) {
   // The one-pass check of a page finds the same, and counts as the plain count does.
   const aspclip::Utf8Scan scan = aspclip::ScanUtf8(bytes);
   Require(scan.badByte == bad);
+  // As it is scanned in parts when it is large.
+  const aspclip::Utf8Scan inParts = aspclip::ScanUtf8InParts(bytes, 1 + bytes.size() % 5);
+  Require(inParts.badByte == bad &&
+          (bad != aspclip::kNotFound || inParts.loneLineBreaks == scan.loneLineBreaks));
   Require(bad != aspclip::kNotFound || scan.loneLineBreaks == aspclip::CountLoneLineBreaks(bytes));
   if (bad != aspclip::kNotFound) {
     Require(bad < bytes.size());

@@ -1,4 +1,4 @@
-// libFuzzer target: the engine and the reference must agree on every page. The input picks
+// libFuzzer target: the engine and the reference must agree on every page, whole or in chunks. The input picks
 // tokens (two bytes each) so that delimiters, quotes and line breaks meet in every combination;
 // an odd trailing byte is added as a raw code unit.
 #include <cstddef>
@@ -23,5 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const harness::Engine& engine = harness::VectorEngine();
 #endif
   if (engine.convertAspCode(page, engine.defaultPieceBytes) != expected) std::abort();
+  // Cut at every place it may be, the page converts the same.
+  if (engine.convertInChunks(page, 1, 1) != expected) std::abort();
   return 0;
 }

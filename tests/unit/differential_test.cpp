@@ -58,6 +58,47 @@ TEST(Differential, EngineMatchesReferenceOnRandomPages) {
   }
 }
 
+// Pages of blocks with markup between them, where a page may be cut, and tokens at random in
+// the blocks and the markup, which often make the place no cut.
+Text BlockyPage(int seed) {
+  std::mt19937 random(seed);
+  const auto tokens = [&](std::size_t most) {
+    return RandomPage(static_cast<int>(random()), most);
+  };
+  Text page;
+  for (auto blocks = random() % 8; blocks > 0; --blocks)
+    page += tokens(8) + u"%>" + tokens(4) + u"x<%";
+  return page + tokens(8);
+}
+
+// A page cut into chunks, at every place it may be cut and at some, by one worker and by two:
+// the code is the same as the whole page's.
+TEST(Differential, ChunksConvertAsTheWholePage) {
+  constexpr int kPages = 5000;
+  struct Split {
+    std::size_t chunkBytes;
+    unsigned workers;
+  };
+  constexpr Split kSplits[] = {{1, 1}, {1, 2}, {40, 2}};
+  std::size_t cutPages = 0;
+  for (int seed = 0; seed < kPages; ++seed) {
+    for (const Text& page : {RandomPage(seed, 64), BlockyPage(seed)}) {
+      Text expected = page;
+      reference::ConvertAspCode(expected);
+      for (const harness::Engine* engine : {&harness::VectorEngine(), &harness::PlainEngine()}) {
+        for (const Split& split : kSplits) {
+          ASSERT_EQ(engine->convertInChunks(page, split.chunkBytes, split.workers), expected)
+              << engine->name << ", chunks of " << split.chunkBytes << ", " << split.workers
+              << " workers, seed " << seed << ", page " << testing::PrintToString(page);
+        }
+      }
+      cutPages += harness::VectorEngine().chunkCount(page, 1) > 1;
+    }
+  }
+  // Not a test that passes because no page is cut.
+  EXPECT_GT(cutPages, kPages / 2);
+}
+
 // Each stage on its own: the split of a page, the merging and rewrites of statement lines (those
 // the reference's split makes, and the page itself read as lines), and one markup piece's literal.
 TEST(Differential, EngineMatchesReferenceOnEachPass) {

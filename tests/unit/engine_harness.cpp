@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "convert/chunks.h"
 #include "convert/markup_literal.h"
 #include "convert/pipeline.h"
 #include "convert/scan/characters.h"
@@ -70,6 +71,17 @@ Text ConvertAspCode(const Text& page, std::size_t pieceBytes) {
   return out.Utf16();
 }
 
+Text ConvertInChunks(const Text& page, std::size_t chunkBytes, unsigned workers) {
+  Collector out;
+  aspclip::ConvertAspCodeInChunks(aspclip::Wtf8FromUtf16(page), out, workers, chunkBytes,
+                                  aspclip::kSmallestPieceBytes);
+  return out.Utf16();
+}
+
+std::size_t ChunkCount(const Text& page, std::size_t chunkBytes) {
+  return aspclip::ChunkBounds(aspclip::Wtf8FromUtf16(page), chunkBytes).size() - 1;
+}
+
 Text SplitScriptBlocks(const Text& page, std::size_t pieceBytes) {
   return RunStages(page, StageName::kScriptBlocks, StageName::kScriptBlocks, pieceBytes);
 }
@@ -96,6 +108,8 @@ const Engine kEngine = {
     aspclip::kSmallestPieceBytes,
     aspclip::kDefaultPieceBytes,
     ConvertAspCode,
+    ConvertInChunks,
+    ChunkCount,
     SplitScriptBlocks,
     MergeWriteRuns,
     MarkupToLiteral,

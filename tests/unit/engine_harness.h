@@ -15,6 +15,9 @@ struct Engine {
   const char* name;
   std::size_t smallestPieceBytes, defaultPieceBytes;
   Text (*convertAspCode)(const Text& page, std::size_t pieceBytes);
+  // The page in chunks of about `chunkBytes`, by `workers` at once.
+  Text (*convertInChunks)(const Text& page, std::size_t chunkBytes, unsigned workers);
+  std::size_t (*chunkCount)(const Text& page, std::size_t chunkBytes);
   Text (*splitScriptBlocks)(const Text& page, std::size_t pieceBytes);
   // The write-merging stage and the rewrites behind it.
   Text (*mergeWriteRuns)(const Text& statements, std::size_t pieceBytes);

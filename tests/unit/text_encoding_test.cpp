@@ -34,6 +34,36 @@ TEST(TextEncoding, FindsTheFirstBadSequence) {
     EXPECT_EQ(FindInvalidUtf8(c.bytes), c.offset) << c.bytes;
 }
 
+// A large page is scanned in parts at once: cut anywhere, as into one part for each byte, it is
+// judged as it is whole, a character or a CR LF on a cut included.
+TEST(TextEncoding, ScanInPartsJudgesAsTheWhole) {
+  struct Case {
+    std::string bytes;
+    std::size_t badByte, loneLineBreaks;
+  };
+  const std::string longLine(70, 'a');  // more than the four blocks scanned at once
+  const Case cases[] = {
+      {"a\r\nb\r\nc\r\n", kNotFound, 0},
+      {"\na\rb\n\rc\r", kNotFound, 5},
+      {"\r\n\r\n\n\n\r\r", kNotFound, 4},
+      {longLine + "\r\n" + longLine + "\n" + longLine + "\r", kNotFound, 2},
+      {"caf\xC3\xA9\r\n\xE2\x82\xAC\n\xF0\x9F\x98\x80\r\n", kNotFound, 1},
+      {"ab\r\ncd\xE2\x82", 6, 0},
+      {longLine + "\xF0\x9F\x98\x80\r\n\xC3\x28" + longLine, 76, 0},
+      {"\n\n\xFF\n\x80", 2, 0},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t parts = 1; parts <= c.bytes.size() + 1; ++parts) {
+      const Utf8Scan scan = ScanUtf8InParts(c.bytes, parts);
+      EXPECT_EQ(scan.badByte, c.badByte) << testing::PrintToString(c.bytes) << " in " << parts;
+      if (c.badByte == kNotFound) {
+        EXPECT_EQ(scan.loneLineBreaks, c.loneLineBreaks)
+            << testing::PrintToString(c.bytes) << " in " << parts;
+      }
+    }
+  }
+}
+
 TEST(TextEncoding, LineBreaksBetweenEngineAndPlatform) {
   EXPECT_EQ(WithCrLf("a\nb\rc\r\nd\n\r"), "a\r\nb\r\nc\r\nd\r\n\r\n");
   EXPECT_EQ(WithCrLf("\r\r\n\n"), "\r\n\r\n\r\n");

@@ -1,0 +1,130 @@
+// Several workers convert a page's chunks at once; without threads, the page converts whole. Each
+// takes the next chunk not yet taken, keeps its code, and hands it to the sink when every chunk
+// before it has been handed on.
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "chunks.h"
+#include "pipeline.h"
+#include "workers.h"
+
+namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
+#if defined(ASPCLIP_THREADS)
+namespace {
+
+// A chunk's code, kept in the pieces it came in until it can be handed on.
+class KeptCode final : public CodeSink {
+ public:
+  void Put(std::string_view piece) override {
+    bytes_ += piece;
+    ends_.push_back(bytes_.size());
+  }
+  void HandOn(CodeSink& sink) {
+    std::size_t start = 0;
+    for (const std::size_t end : ends_) {
+      sink.Put(std::string_view(bytes_).substr(start, end - start));
+      start = end;
+    }
+    bytes_.clear();
+    ends_.clear();
+  }
+
+ private:
+  std::string bytes_;
+  std::vector<std::size_t> ends_;
+};
+
+// Whose turn it is to hand code on, and the first failure, which ends every worker's turns.
+class Turns {
+ public:
+  // Whether every chunk before chunk `k` has been handed on.
+  bool Due(std::size_t k) {
+    const std::lock_guard lock(mutex_);
+    return next_ == k;
+  }
+  // Waits until every chunk before chunk `k` has been handed on; false once a worker failed.
+  bool Await(std::size_t k) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return next_ == k || failure_; });
+    return !failure_;
+  }
+  void Pass() {
+    {
+      const std::lock_guard lock(mutex_);
+      ++next_;
+    }
+    changed_.notify_all();
+  }
+  void Fail(std::exception_ptr failure) {
+    {
+      const std::lock_guard lock(mutex_);
+      if (!failure_) failure_ = std::move(failure);
+    }
+    changed_.notify_all();
+  }
+  void RethrowFailure() const {
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;
+  std::exception_ptr failure_;
+};
+
+}  // namespace
+
+void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned workers,
+                            std::size_t chunkBytes, std::size_t pieceBytes) {
+  const std::vector<std::size_t> bounds = ChunkBounds(page, chunkBytes);
+  const std::size_t chunks = bounds.size() - 1;
+  Turns turns;
+  std::atomic<std::size_t> taken = 0;
+  // A chunk whose turn has come when it is taken goes to the sink as it is made, as the first
+  // does, and the whole page when it is one chunk.
+  const auto work = [&] {
+    KeptCode code;
+    SinkStage toCode(code), toSink(sink);
+    try {
+      for (std::size_t k; (k = taken++) < chunks;) {
+        if (turns.Due(k)) {
+          ConvertChunk(page, bounds[k], bounds[k + 1], toSink, pieceBytes);
+        } else {
+          ConvertChunk(page, bounds[k], bounds[k + 1], toCode, pieceBytes);
+          if (!turns.Await(k)) return;
+          code.HandOn(sink);
+        }
+        turns.Pass();
+      }
+    } catch (...) {
+      turns.Fail(std::current_exception());
+    }
+  };
+  std::vector<std::thread> helpers;
+  try {
+    const std::size_t wanted = std::min<std::size_t>(workers, chunks);
+    while (helpers.size() + 1 < wanted)
+      helpers.emplace_back(work);
+  } catch (const std::system_error&) {  // fewer workers, then
+  }
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+  turns.RethrowFailure();
+}
+#else
+void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned, std::size_t,
+                            std::size_t pieceBytes) {
+  ConvertAspCode(page, sink, pieceBytes);
+}
+#endif
+
+}  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
