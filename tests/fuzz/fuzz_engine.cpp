@@ -1,6 +1,6 @@
-// libFuzzer target: the engine and the reference must agree on every page, whole or in chunks. The input picks
-// tokens (two bytes each) so that delimiters, quotes and line breaks meet in every combination;
-// an odd trailing byte is added as a raw code unit.
+// libFuzzer target: the engine and the reference must agree on every page, whole or in chunks.
+// The input picks tokens (two bytes each) so that delimiters, quotes and line breaks meet in every
+// combination; an odd trailing byte is added as a raw code unit.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
