@@ -13,6 +13,8 @@
 
 #include "chunks.h"
 #include "pipeline.h"
+#include "script_blocks.h"
+#include "statement_queue.h"
 #include "workers.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
@@ -80,12 +82,54 @@ class Turns {
   std::exception_ptr failure_;
 };
 
+// The page split on a thread of its own, and merged on this one as the statements come; on this
+// one alone where no thread can be started.
+void ConvertSplittingApart(std::string_view page, Stage& out, std::size_t pieceBytes) {
+  MergeChain chain(out, pieceBytes);
+  StatementQueue queue;
+  std::exception_ptr splitFailure;
+  std::thread splitter;
+  try {
+    splitter = std::thread([&] {
+      try {
+        SplitScriptBlocks(page, queue);
+        queue.Close();
+      } catch (...) {
+        splitFailure = std::current_exception();
+        queue.CloseAfterFailure();
+      }
+    });
+  } catch (const std::system_error&) {
+    SplitScriptBlocks(page, chain.merger());
+    chain.Finish(true);
+    return;
+  }
+  try {
+    for (std::vector<Statement> batch; queue.Next(batch);) {
+      for (const Statement& statement : batch)
+        chain.merger().Add(statement);
+    }
+  } catch (...) {
+    queue.Abandon();
+    splitter.join();
+    throw;
+  }
+  splitter.join();
+  if (splitFailure) std::rethrow_exception(splitFailure);
+  chain.Finish(true);
+}
+
 }  // namespace
 
 void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned workers,
                             std::size_t chunkBytes, std::size_t pieceBytes) {
   const std::vector<std::size_t> bounds = ChunkBounds(page, chunkBytes);
   const std::size_t chunks = bounds.size() - 1;
+  if (chunks == 1 && workers > 1 && page.size() > chunkBytes) {
+    SinkStage toSink(sink);
+    ConvertSplittingApart(page, toSink, pieceBytes);
+    return;
+  }
   Turns turns;
   std::atomic<std::size_t> taken = 0;
   // A chunk whose turn has come when it is taken goes to the sink as it is made, as the first

@@ -42,20 +42,21 @@ void RunStages(std::string_view input, StageName first, StageName last, Stage& o
   }
 }
 
+void MergeChain::Finish(bool pageEnds) {
+  if (pageEnds) {
+    merger_.Finish();
+  } else {
+    merger_.FinishBeforeCut();
+  }
+  merged_.Finish();
+  code_.Finish();
+}
+
 void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage& out,
                   std::size_t pieceBytes) {
-  PieceWriter code(out, pieceBytes);
-  LiteralSkippingRewriter rewriter(code);
-  PieceWriter merged(rewriter, pieceBytes);
-  WriteMerger merger(merged);
-  SplitScriptBlocks(page, from, to, merger);
-  if (to == page.size()) {
-    merger.Finish();
-  } else {
-    merger.FinishBeforeCut();
-  }
-  merged.Finish();
-  code.Finish();
+  MergeChain chain(out, pieceBytes);
+  SplitScriptBlocks(page, from, to, chain.merger());
+  chain.Finish(to == page.size());
 }
 
 void ConvertAspCode(std::string_view page, CodeSink& sink, std::size_t pieceBytes) {

@@ -8,6 +8,7 @@
 
 #include "literal_skipping_rewrite.h"
 #include "stage.h"
+#include "write_merge.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
@@ -31,6 +32,26 @@ void RunStages(std::string_view input, StageName first, StageName last, Stage& o
 void ConvertAspCode(std::string_view page, CodeSink& sink,
                     std::size_t pieceBytes = kDefaultPieceBytes);
 
+// The stages behind the split, writing into `out`: the merging and the rewrites, and the pieces
+// between them.
+class MergeChain {
+ public:
+  MergeChain(Stage& out, std::size_t pieceBytes)
+      : code_(out, pieceBytes),
+        rewriter_(code_),
+        merged_(rewriter_, pieceBytes),
+        merger_(merged_) {}
+  WriteMerger& merger() { return merger_; }
+  // Hands on the rest of the code: the page's end, or a cut, behind which the next chunk goes on.
+  void Finish(bool pageEnds);
+
+ private:
+  PieceWriter code_;
+  LiteralSkippingRewriter rewriter_;
+  PieceWriter merged_;
+  WriteMerger merger_;
+};
+
 // Converts the chunk of the page between two of its ChunkBounds, handing its code to `out`.
 void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage& out,
                   std::size_t pieceBytes);
@@ -43,7 +64,8 @@ void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage
 inline constexpr std::size_t kDefaultChunkBytes = 64 << 10;
 
 // As ConvertAspCode, with `workers` converting chunks of the page at once, and the sink handed
-// each chunk's code in order, from whichever worker made it. The code is the same.
+// each chunk's code in order, from whichever worker made it. A page that is one chunk, though
+// larger than one, is split on a thread of its own while it is merged. The code is the same.
 void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned workers,
                             std::size_t chunkBytes = kDefaultChunkBytes,
                             std::size_t pieceBytes = kDefaultPieceBytes);

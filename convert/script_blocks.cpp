@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "markup_literal.h"
+#include "statement_queue.h"
 #include "syntax.h"
 #include "text_ops.h"
 #include "write_merge.h"
@@ -160,5 +161,6 @@ template void SplitScriptBlocks(std::string_view page, WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
                                 WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, StatementLines& statements);
+template void SplitScriptBlocks(std::string_view page, StatementQueue& statements);
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

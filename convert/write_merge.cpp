@@ -144,13 +144,13 @@ void WriteMerger::AddLines(std::string_view lines) {
 }
 
 void WriteMerger::FinishBeforeCut() {
-  if (held_) Merge(*held_, true);
-  held_.reset();
+  if (holding_) Merge(held_, true);
+  holding_ = false;
 }
 
 void WriteMerger::Finish() {
-  if (held_) Merge(*held_, false);
-  held_.reset();
+  if (holding_) Merge(held_, false);
+  holding_ = false;
   // The last line ends in a line break too, and a write's is held back no longer.
   if (started_) out_.Put(kLineBreak);
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 #include "stage.h"
@@ -32,8 +31,9 @@ class WriteMerger {
   // The next statement. Each is merged once the one behind it is known, for the line break in
   // front of that one may continue its last line.
   void Add(const Statement& statement) {
-    if (held_) Merge(*held_, true);
+    if (holding_) Merge(held_, true);
     held_ = statement;
+    holding_ = true;
   }
   // Statement lines as text, the whole of them: what the script block stage would write.
   void AddLines(std::string_view lines);
@@ -59,7 +59,8 @@ class WriteMerger {
   void AddToLine(std::string_view text, std::size_t units);
 
   PieceWriter& out_;
-  std::optional<Statement> held_;
+  Statement held_{};
+  bool holding_ = false;    // held_ is a statement not yet merged
   bool started_ = false;    // the text is not empty
   bool breakHeld_ = false;  // the line break behind the last line, until the next shows no join
   bool writeLine_ = false;

@@ -48,22 +48,30 @@ inline std::size_t Utf16LengthOfWord(std::uint64_t w, std::size_t bytes) {
   return bytes - CountTopBits(continuations) + CountTopBits(fourByteLeads);
 }
 
-// A text shorter than a word, as a word holds it in memory, zero bytes behind it: moved as two
-// overlapping halves, or as its first, middle and last byte, without a call to memcpy.
+// A text shorter than a word, as a word holds it in memory, zero bytes behind it: put together in
+// a register from two overlapping halves, or from its first, middle and last byte, where a byte
+// written to memory and read back as part of a word would wait for the write.
 inline std::uint64_t ShortTextWord(std::string_view text) {
   constexpr std::size_t kHalf = characters_detail::kWord / 2;
   const std::size_t size = text.size();
-  char bytes[characters_detail::kWord] = {};
-  if (size >= kHalf) {
-    std::memcpy(bytes, text.data(), kHalf);
-    std::memcpy(bytes + size - kHalf, text.data() + size - kHalf, kHalf);
-  } else if (size > 0) {
-    bytes[0] = text[0];
-    bytes[size / 2] = text[size / 2];
-    bytes[size - 1] = text[size - 1];
+  const auto byteAt = [&](std::size_t k) {
+    return std::uint64_t{static_cast<unsigned char>(text[k])} << (8 * k);
+  };
+  std::uint64_t w = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (size >= kHalf) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, text.data(), kHalf);
+      std::memcpy(&tail, text.data() + size - kHalf, kHalf);
+      w = head | std::uint64_t{tail} << (8 * (size - kHalf));
+    } else if (size > 0) {
+      w = byteAt(0) | byteAt(size / 2) | byteAt(size - 1);
+    }
+  } else {
+    for (std::size_t k = 0; k < size; ++k)
+      w |= byteAt(k);
+    w = __builtin_bswap64(w);
   }
-  std::uint64_t w;
-  std::memcpy(&w, bytes, sizeof w);
   return w;
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+
+#include "convert/pipeline.h"
 #include "engine_harness.h"
 #include "rule_rows.h"
 
@@ -67,3 +71,21 @@ TEST(Pipeline, ObjectCreationIsRewrittenInCodeOnly) {
 }
 
 }  // namespace
+
+// A sink that fails ends the conversion with its failure, however the page is shared out: no
+// worker is left waiting for a turn or for statements that will never come.
+TEST(Pipeline, AFailingSinkEndsEveryWorker) {
+  struct FailingSink final : aspclip::CodeSink {
+    void Put(std::string_view) override { throw std::runtime_error("the disk is full"); }
+  };
+  // Pages many pieces of code long, whose statements the split makes faster than they are merged.
+  std::string cutEverywhere, oneChunk;
+  for (int k = 0; k < 200000; ++k) {
+    cutEverywhere += "<p>markup</p><%\r\nx = 1\r\n%>";
+    oneChunk += "<%= x %>";
+  }
+  for (const std::string* page : {&cutEverywhere, &oneChunk}) {
+    FailingSink sink;
+    EXPECT_THROW(aspclip::ConvertAspCodeInChunks(*page, sink, 2, 4096), std::runtime_error);
+  }
+}
