@@ -96,7 +96,7 @@ void ConvertSplittingApart(std::string_view page, Stage& out, std::size_t pieceB
         queue.Close();
       } catch (...) {
         splitFailure = std::current_exception();
-        queue.CloseAfterFailure();
+        queue.CloseWithoutRest();
       }
     });
   } catch (const std::system_error&) {

@@ -130,8 +130,7 @@ void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
   }
   const std::string_view chunk = page.substr(0, to);
   std::size_t close = kNotFound;  // the part's first closing delimiter
-  for (std::size_t percent = start; (percent = FindFirstOf(chunk, percent, kPercent)) != kNotFound;
-       ++percent) {
+  ForEachOf(chunk, start, kPercent, [&](std::size_t percent) {
     if (percent > start && OpensAt(chunk, percent)) {
       const std::size_t open = percent - 1;
       writer.AddPart(chunk.substr(start, open - start), close == kNotFound ? close : close - start);
@@ -140,7 +139,7 @@ void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
     } else if (close == kNotFound && ClosesAt(chunk, percent)) {
       close = percent;
     }
-  }
+  });
   const std::string_view lastPart = chunk.substr(start);
   // An opening delimiter after the last closing one means the page ends inside a block: it is
   // read as if a closing delimiter stood at its end.

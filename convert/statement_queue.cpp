@@ -25,10 +25,10 @@ void StatementQueue::Send() {
 
 void StatementQueue::Close() {
   if (!filling_.empty()) Send();
-  CloseAfterFailure();
+  CloseWithoutRest();
 }
 
-void StatementQueue::CloseAfterFailure() {
+void StatementQueue::CloseWithoutRest() {
   {
     const std::lock_guard lock(mutex_);
     closed_ = true;

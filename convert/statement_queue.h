@@ -32,7 +32,7 @@ class alignas(kCacheLine) StatementQueue {
   // No statement follows: what is left is handed on.
   void Close();
   // The split has failed: what is left is dropped, and Next ends.
-  void CloseAfterFailure();
+  void CloseWithoutRest();
 
   // The merging thread's side: the next batch in place of `batch`, which is done with, or false
   // once all are taken and the queue closed.
