@@ -66,8 +66,8 @@ class LiteralLine {
 // Puts the first `size` bytes of the block at `at` with each quote that `quotes` marks written
 // twice, and returns how many quotes that is. Each stretch up to and including a quote goes with
 // one move of a block's size, whose bytes beyond the stretch the next move overwrites.
-std::size_t PutQuotesDoubled(const char* at, std::size_t size, std::uint32_t quotes,
-                             PieceWriter& out) {
+template <typename Out>
+std::size_t PutQuotesDoubled(const char* at, std::size_t size, std::uint32_t quotes, Out& out) {
   char block[2 * kBlockBytes] = {};
   std::memcpy(block, at, kBlockBytes);
   char doubled[3 * kBlockBytes];
@@ -85,22 +85,11 @@ std::size_t PutQuotesDoubled(const char* at, std::size_t size, std::uint32_t quo
   return written - size;
 }
 
-}  // namespace
-
-std::string_view MarkupContent(std::string_view markup) {
-  while (LineBreakAt(markup, 0))
-    markup.remove_prefix(kLineBreak.size());
-  while (markup.size() >= kLineBreak.size() &&
-         LineBreakAt(markup, markup.size() - kLineBreak.size()))
-    markup.remove_suffix(kLineBreak.size());
-  const bool onlySpaces = markup.find_first_not_of(' ') == kNotFound;
-  return onlySpaces ? std::string_view() : markup;
-}
-
 // Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
 // quotes and up to each line break; the next piece starts again at the run's first quote, so that
 // every quote is written twice.
-std::size_t MarkupToLiteral(std::string_view content, PieceWriter& out) {
+template <typename Out>
+std::size_t BuildLiteral(std::string_view content, Out& out) {
   bool continued = false;
   LiteralLine line;
   line.Start(0, kFirstLineStart);
@@ -148,6 +137,36 @@ std::size_t MarkupToLiteral(std::string_view content, PieceWriter& out) {
   copyTo(content.size());
   out.Put(kQuote);
   return continued ? kPastLimit : line.MeasureWithClosingQuote(content);
+}
+
+// The most bytes a literal takes for each byte of its markup: a line break of two bytes may
+// become a continuation; a quote becomes two.
+constexpr std::size_t kMostBytesPerByte =
+    (kLiteralContinuation.size() + kLineBreak.size() - 1) / kLineBreak.size();
+static_assert(kMostBytesPerByte >= 2, "a quote is written twice");
+constexpr std::size_t kQuotesAround = 2;
+
+}  // namespace
+
+std::string_view MarkupContent(std::string_view markup) {
+  while (LineBreakAt(markup, 0))
+    markup.remove_prefix(kLineBreak.size());
+  while (markup.size() >= kLineBreak.size() &&
+         LineBreakAt(markup, markup.size() - kLineBreak.size()))
+    markup.remove_suffix(kLineBreak.size());
+  const bool onlySpaces = markup.find_first_not_of(' ') == kNotFound;
+  return onlySpaces ? std::string_view() : markup;
+}
+
+// Most markup is short: its literal is written straight into room made for the most it can take.
+std::size_t MarkupToLiteral(std::string_view content, PieceWriter& out) {
+  if (char* room = out.Room(kMostBytesPerByte * content.size() + kQuotesAround)) {
+    RoomWriter direct(room);
+    const std::size_t measure = BuildLiteral(content, direct);
+    out.Commit(direct.end());
+    return measure;
+  }
+  return BuildLiteral(content, out);
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -90,6 +90,14 @@ class PieceWriter {
   // Hands on what is left and tells the next stage that nothing follows.
   void Finish() { Flush(true); }
 
+  // Room for `most` bytes written straight into the piece, made by handing on what it holds if
+  // need be; none when a piece cannot hold that many. Commit then says where the writing ended.
+  char* Room(std::size_t most) {
+    if (most > pieceBytes_ - used_) Flush(false);
+    return most <= pieceBytes_ - used_ ? buffer_.get() + used_ : nullptr;
+  }
+  void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
  private:
   void PutAcrossPieces(std::string_view text);
   void Flush(bool final);
@@ -98,6 +106,22 @@ class PieceWriter {
   std::size_t pieceBytes_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+};
+
+// Writes into Room made in a piece, with no check of its own: for a text whose most bytes are
+// known, which then goes without a check for each of its many short parts.
+class RoomWriter {
+ public:
+  explicit RoomWriter(char* at) : at_(at) {}
+  void Put(std::string_view text) {
+    piece_detail::CopyBytes(at_, text.data(), text.size());
+    at_ += text.size();
+  }
+  void Put(char c) { *at_++ = c; }
+  const char* end() const { return at_; }
+
+ private:
+  char* at_;
 };
 
 // The last stage: hands the code to the sink, holding back an unfinished character or line break.
