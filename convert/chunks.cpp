@@ -33,15 +33,15 @@ bool MarkupWriteBefore(std::string_view page, std::size_t open) {
 }
 
 // The block behind the opening delimiter at `open` is closed before any other percent sign, and
-// its code is neither an expression nor a write: a line of its own, as any state leaves it.
+// its code is neither an expression nor a write: a line of its own, as any state leaves it. Code
+// that is no write alone is none with the line break of a statement behind it either.
 bool PlainCodeBehind(std::string_view page, std::size_t open) {
   const std::size_t from = open + kBlockOpen.size();
   const std::size_t close = FindFirstOf(page, from, kPercent);
   if (close == kNotFound || !PlainCloseAt(page, close)) return false;
   const std::string_view code = page.substr(from, close - from);
   const std::size_t codeStart = std::min(code.find_first_not_of(' '), code.size());
-  return !code.substr(codeStart).starts_with(kExpressionMark) && !IsWriteLineAt(code, true) &&
-         !IsWriteLineAt(code, false);
+  return !code.substr(codeStart).starts_with(kExpressionMark) && !IsWriteLineAt(code, false);
 }
 
 // How far past a chunk's planned start a cut is looked for: a page with none so near, as one of
