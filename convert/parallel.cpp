@@ -1,6 +1,7 @@
-// Several workers convert a page's chunks at once; without threads, the page converts whole. Each
-// takes the next chunk not yet taken, keeps its code, and hands it to the sink when every chunk
-// before it has been handed on.
+// Several workers convert a page's chunks at once. Each takes the next chunk not yet taken, keeps
+// its code, and hands it to the sink when every chunk before it has been handed on. A page that
+// is one chunk is split on a thread of its own while this one merges it. Without threads, the
+// page converts whole on this one.
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
