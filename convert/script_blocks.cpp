@@ -160,6 +160,8 @@ template void SplitScriptBlocks(std::string_view page, WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
                                 WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, StatementLines& statements);
+#if defined(ASPCLIP_THREADS)
 template void SplitScriptBlocks(std::string_view page, StatementQueue& statements);
+#endif
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

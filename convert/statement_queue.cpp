@@ -3,6 +3,7 @@
 #include <thread>
 #include <utility>
 
+#if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 void StatementQueue::Send() {
@@ -65,3 +66,4 @@ void StatementQueue::Abandon() {
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
+#endif

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "statements.h"
+#include "workers.h"
 
+#if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // The most bytes the processors the engine runs on move between their caches at once.
@@ -56,3 +58,4 @@ class alignas(kCacheLine) StatementQueue {
 };
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
+#endif
