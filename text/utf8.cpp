@@ -76,9 +76,10 @@ void PrefetchPageAhead(std::string_view text, std::size_t i) {
 }
 
 // Where a part of the bytes may start: at a character's first byte, and not at the LF of a CR LF,
-// so that each part is judged on its own as it is within the whole. From `at` on.
+// so that each part is judged on its own as it is within the whole. From `at` on; the start of the
+// bytes is always one.
 std::size_t PartStart(std::string_view bytes, std::size_t at) {
-  while (at < bytes.size() && (IsContinuationByte(bytes[at]) || bytes[at - 1] == '\r'))
+  while (at > 0 && at < bytes.size() && (IsContinuationByte(bytes[at]) || bytes[at - 1] == '\r'))
     ++at;
   return at;
 }
