@@ -85,12 +85,17 @@ bool IsWriteLineAt(std::string_view rest, bool more) {
   last_ = text.back();
 }
 
+[[gnu::always_inline]] inline bool WriteMerger::ContinuesAtBreak() {
+  if (beforeLast_ != kContinuation[0] || last_ != kContinuation[1]) return false;
+  beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
+  // Its " _" was measured as text.
+  if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
+  return true;
+}
+
 [[gnu::always_inline]] inline bool WriteMerger::BreakLine() {
-  if (beforeLast_ == kContinuation[0] && last_ == kContinuation[1]) {
+  if (ContinuesAtBreak()) {
     out_.Put(kLineBreak);
-    beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
-    // Its " _" was measured as text.
-    if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
     return false;
   }
   breakHeld_ = true;
@@ -194,9 +199,7 @@ void WriteMerger::AddTextLines(std::string_view text, bool more) {
     if (!LineBreakAt(text, cr)) {
       AddToLine(text.substr(cr, 1), 1);  // a lone CR is an ordinary character
       i = cr + 1;
-    } else if (beforeLast_ == kContinuation[0] && last_ == kContinuation[1]) {
-      beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
-      if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
+    } else if (ContinuesAtBreak()) {
       i = cr + kLineBreak.size();
     } else {
       // A line's break is held back: the next operand may join the line instead.

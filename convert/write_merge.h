@@ -10,16 +10,16 @@
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
-// Joins each run of statement lines that begin with "Response.Write " into one statement, its
-// operands separated by " & " and continued onto a new line once a generated line holds more than
-// the limit. Every output line ends in a line break. A statement continued over several physical
-// lines is one line here. The statements come as records; a line of the page's own code that
-// begins with the statement word is a write too, judged by its text.
 // Whether the line that starts `rest` is a write: it opens with the statement word and a plain
 // space. A rest shorter than a line's head has the line break of the next statement behind it
 // when `more` says one follows.
 bool IsWriteLineAt(std::string_view rest, bool more);
 
+// Joins each run of statement lines that begin with "Response.Write " into one statement, its
+// operands separated by " & " and continued onto a new line once a generated line holds more than
+// the limit. Every output line ends in a line break. A statement continued over several physical
+// lines is one line here. The statements come as records; a line of the page's own code that
+// begins with the statement word is a write too, judged by its text.
 class WriteMerger {
  public:
   // What a line's start must show to tell a write: the statement word, and behind its space the
@@ -47,7 +47,10 @@ class WriteMerger {
   void Merge(const Statement& statement, bool more);
   // The line break in front of each statement: it ends the line, or continues it.
   bool BreakLine();
-  // Opens a line whose start is `head`; true when it is a write that joins the open run, whose
+  // Whether a line break here continues the line, as it does behind a continuation's " _"; the
+  // line then goes on, measured as one.
+  bool ContinuesAtBreak();
+  // Opens a line, a write or not; true when it is a write that joins the open run, whose
   // statement word then goes.
   bool StartLine(bool write);
   void StartWriteLine();
