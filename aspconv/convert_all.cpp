@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 
 #include "convert/workers.h"
 #include "page_file.h"
@@ -25,16 +24,7 @@ std::vector<PageOutcome> ConvertAll(const std::vector<Job>& jobs, const Options&
       outcome.status = ConvertPage(jobs[k], format, pageWorkers, encodings, outcome.encoding);
     }
   };
-#if defined(ASPCLIP_THREADS)
-  std::vector<std::thread> threads;
-  for (std::size_t k = 1; k < workers; ++k)
-    threads.emplace_back(work);
-  work();
-  for (std::thread& thread : threads)
-    thread.join();
-#else
-  work();  // a toolchain without threads
-#endif
+  aspclip::RunOnWorkers(workers, work);
   return outcomes;
 }
 

@@ -153,16 +153,7 @@ void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned work
       turns.Fail(std::current_exception());
     }
   };
-  std::vector<std::thread> helpers;
-  try {
-    const std::size_t wanted = std::min<std::size_t>(workers, chunks);
-    while (helpers.size() + 1 < wanted)
-      helpers.emplace_back(work);
-  } catch (const std::system_error&) {  // fewer workers, then
-  }
-  work();
-  for (std::thread& helper : helpers)
-    helper.join();
+  RunOnWorkers(std::min<std::size_t>(workers, chunks), work);
   turns.RethrowFailure();
 }
 #else

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #if defined(_GLIBCXX_HAS_GTHREADS)
 #define ASPCLIP_THREADS 1
@@ -17,6 +20,26 @@ inline unsigned Cores() {
   return std::max(std::thread::hardware_concurrency(), 1U);
 #else
   return 1;
+#endif
+}
+
+// Runs `work` on this thread and on `workers` - 1 more at once, and returns when every one has
+// ended: on fewer where no more threads can be started, and on this one alone without threads.
+// Each runs the same `work`, which takes its share of what there is to do until none is left.
+template <typename Work>
+void RunOnWorkers([[maybe_unused]] std::size_t workers, const Work& work) {
+#if defined(ASPCLIP_THREADS)
+  std::vector<std::thread> helpers;
+  try {
+    while (helpers.size() + 1 < workers)
+      helpers.emplace_back(work);
+  } catch (const std::system_error&) {  // fewer workers, then
+  }
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+#else
+  work();
 #endif
 }
 

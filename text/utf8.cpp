@@ -1,9 +1,9 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
-#include <system_error>
 #include <vector>
 
 #include "convert/scan/scan.h"
@@ -130,25 +130,11 @@ Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts) {
     starts.push_back(PartStart(bytes, std::max(starts.back(), bytes.size() / parts * k)));
   starts.push_back(bytes.size());
   std::vector<Utf8Scan> scans(parts);
-  const auto scan = [&](std::size_t k) {
-    scans[k] = ScanPart(bytes.substr(starts[k], starts[k + 1] - starts[k]));
-  };
-  std::size_t scanned = 1;  // the parts from the second on that a thread of their own took
-#if defined(ASPCLIP_THREADS)
-  std::vector<std::thread> helpers;
-  try {
-    for (; scanned < parts; ++scanned)
-      helpers.emplace_back(scan, scanned);
-  } catch (const std::system_error&) {  // the parts no thread took are scanned here
-  }
-#endif
-  for (std::size_t k = scanned; k < parts; ++k)
-    scan(k);
-  scan(0);
-#if defined(ASPCLIP_THREADS)
-  for (std::thread& helper : helpers)
-    helper.join();
-#endif
+  std::atomic<std::size_t> next = 0;
+  RunOnWorkers(parts, [&] {
+    for (std::size_t k; (k = next++) < parts;)
+      scans[k] = ScanPart(bytes.substr(starts[k], starts[k + 1] - starts[k]));
+  });
   Utf8Scan whole{kNotFound, 0};
   for (std::size_t k = 0; k < parts; ++k) {
     if (scans[k].badByte != kNotFound) return {starts[k] + scans[k].badByte, 0};
