@@ -1,5 +1,5 @@
-// Several workers convert a page's chunks at once. Each takes the next chunk not yet taken, keeps
-// its code, and hands it to the sink when every chunk before it has been handed on. A page that
+// Several workers convert a page's chunks at once. Each takes the next chunk not yet taken, and
+// hands its code to the sink when every chunk before it has been handed on. A page that
 // is one chunk is split on a thread of its own while this one merges it. Without threads, the
 // page converts whole on this one.
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -22,36 +21,9 @@ namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 #if defined(ASPCLIP_THREADS)
 namespace {
 
-// A chunk's code, kept in the pieces it came in until it can be handed on.
-class KeptCode final : public CodeSink {
- public:
-  void Put(std::string_view piece) override {
-    bytes_ += piece;
-    ends_.push_back(bytes_.size());
-  }
-  void HandOn(CodeSink& sink) {
-    std::size_t start = 0;
-    for (const std::size_t end : ends_) {
-      sink.Put(std::string_view(bytes_).substr(start, end - start));
-      start = end;
-    }
-    bytes_.clear();
-    ends_.clear();
-  }
-
- private:
-  std::string bytes_;
-  std::vector<std::size_t> ends_;
-};
-
 // Whose turn it is to hand code on, and the first failure, which ends every worker's turns.
 class Turns {
  public:
-  // Whether every chunk before chunk `k` has been handed on.
-  bool Due(std::size_t k) {
-    const std::lock_guard lock(mutex_);
-    return next_ == k;
-  }
   // Waits until every chunk before chunk `k` has been handed on; false once a worker failed.
   bool Await(std::size_t k) {
     std::unique_lock lock(mutex_);
@@ -83,10 +55,33 @@ class Turns {
   std::exception_ptr failure_;
 };
 
+// Thrown in a worker whose turn will not come, because another failed.
+struct TurnsEnded {};
+
+// The end of a chunk's chain: its code waits in the chain's last piece, which holds a chunk's
+// code whole but for the largest, until every chunk before it has been handed on; then it goes to
+// the sink, with no copy made. A chunk whose turn has come goes on at once.
+class InTurn final : public Stage {
+ public:
+  InTurn(Turns& turns, std::size_t chunk, CodeSink& sink)
+      : turns_(turns), chunk_(chunk), toSink_(sink) {}
+  std::size_t Take(std::string_view text, bool final) override {
+    if (!due_ && !turns_.Await(chunk_)) throw TurnsEnded();
+    due_ = true;
+    return toSink_.Take(text, final);
+  }
+
+ private:
+  Turns& turns_;
+  std::size_t chunk_;
+  SinkStage toSink_;
+  bool due_ = false;
+};
+
 // The page split on a thread of its own, and merged on this one as the statements come; on this
 // one alone where no thread can be started.
 void ConvertSplittingApart(std::string_view page, Stage& out, std::size_t pieceBytes) {
-  MergeChain chain(out, pieceBytes);
+  MergeChain chain(out, pieceBytes, pieceBytes);
   StatementQueue queue;
   std::exception_ptr splitFailure;
   std::thread splitter;
@@ -133,22 +128,16 @@ void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned work
   }
   Turns turns;
   std::atomic<std::size_t> taken = 0;
-  // A chunk whose turn has come when it is taken goes to the sink as it is made, as the first
-  // does, and the whole page when it is one chunk.
   const auto work = [&] {
-    KeptCode code;
-    SinkStage toCode(code), toSink(sink);
     try {
       for (std::size_t k; (k = taken++) < chunks;) {
-        if (turns.Due(k)) {
-          ConvertChunk(page, bounds[k], bounds[k + 1], toSink, pieceBytes);
-        } else {
-          ConvertChunk(page, bounds[k], bounds[k + 1], toCode, pieceBytes);
-          if (!turns.Await(k)) return;
-          code.HandOn(sink);
-        }
+        const std::size_t bytes = std::min(bounds[k + 1] - bounds[k], chunkBytes);
+        InTurn toSink(turns, k, sink);
+        ConvertChunk(page, bounds[k], bounds[k + 1], toSink, pieceBytes,
+                     std::max(pieceBytes, kChunkCodeBytesPerByte * bytes));
         turns.Pass();
       }
+    } catch (const TurnsEnded&) {
     } catch (...) {
       turns.Fail(std::current_exception());
     }

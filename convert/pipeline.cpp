@@ -53,15 +53,15 @@ void MergeChain::Finish(bool pageEnds) {
 }
 
 void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage& out,
-                  std::size_t pieceBytes) {
-  MergeChain chain(out, pieceBytes);
+                  std::size_t pieceBytes, std::size_t codePieceBytes) {
+  MergeChain chain(out, pieceBytes, codePieceBytes);
   SplitScriptBlocks(page, from, to, chain.merger());
   chain.Finish(to == page.size());
 }
 
 void ConvertAspCode(std::string_view page, CodeSink& sink, std::size_t pieceBytes) {
   SinkStage toSink(sink);
-  ConvertChunk(page, 0, page.size(), toSink, pieceBytes);
+  ConvertChunk(page, 0, page.size(), toSink, pieceBytes, pieceBytes);
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

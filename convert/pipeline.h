@@ -36,8 +36,10 @@ void ConvertAspCode(std::string_view page, CodeSink& sink,
 // between them.
 class MergeChain {
  public:
-  MergeChain(Stage& out, std::size_t pieceBytes)
-      : code_(out, pieceBytes),
+  // The code goes to `out` in pieces of `codePieceBytes`, and between the stages in pieces of
+  // `pieceBytes`.
+  MergeChain(Stage& out, std::size_t pieceBytes, std::size_t codePieceBytes)
+      : code_(out, codePieceBytes),
         rewriter_(code_),
         merged_(rewriter_, pieceBytes),
         merger_(merged_) {}
@@ -52,9 +54,10 @@ class MergeChain {
   WriteMerger merger_;
 };
 
-// Converts the chunk of the page between two of its ChunkBounds, handing its code to `out`.
+// Converts the chunk of the page between two of its ChunkBounds, handing its code to `out` in
+// pieces of `codePieceBytes`.
 void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage& out,
-                  std::size_t pieceBytes);
+                  std::size_t pieceBytes, std::size_t codePieceBytes);
 
 // The size of the chunks a page is converted in by several workers. Each worker holds a chunk's
 // code until every chunk before it is handed on: chunks this small keep that code in memory the
@@ -62,6 +65,10 @@ void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage
 // leave the other workers idle only briefly; starting a chunk and waiting for its turn still
 // cost little beside converting it.
 inline constexpr std::size_t kDefaultChunkBytes = 64 << 10;
+// A chunk's code waits for its turn in the last piece of its chain, which holds this many bytes
+// for each byte of a chunk: code runs to a little over twice its page at most, where its lines
+// are short, and a larger chunk's code waits as it is made.
+inline constexpr std::size_t kChunkCodeBytesPerByte = 4;
 
 // As ConvertAspCode, with `workers` converting chunks of the page at once, and the sink handed
 // each chunk's code in order, from whichever worker made it. A page that is one chunk, though
