@@ -9,6 +9,7 @@
 #include "convert/scan/scan.h"
 #include "convert/workers.h"
 #include "line_breaks.h"
+#include "utf8_avx2.h"
 
 namespace aspclip {
 namespace {
@@ -68,13 +69,6 @@ bool ValidUntil(std::string_view bytes, std::size_t& i, std::size_t to) {
   return true;
 }
 
-// A memory page. The processor's own prefetching stops at each one's end, so a scan over text
-// fresh from memory asks for the text a memory page ahead itself.
-constexpr std::size_t kMemoryPage = 4096;
-void PrefetchPageAhead(std::string_view text, std::size_t i) {
-  if (text.size() - i > kMemoryPage) __builtin_prefetch(text.data() + i + kMemoryPage);
-}
-
 // Where a part of the bytes may start: at a character's first byte, and not at the LF of a CR LF,
 // so that each part is judged on its own as it is within the whole. From `at` on; the start of the
 // bytes is always one.
@@ -94,11 +88,12 @@ std::size_t FindInvalidUtf8(std::string_view bytes) {
 // Four blocks at a time: their lone line breaks are counted as in LoneLineBreaksIn, and they are
 // validated sequence by sequence only when they hold bytes beyond ASCII. A sequence may reach
 // into the next four blocks, which then start validated that far.
-Utf8Scan ScanPart(std::string_view bytes) {
+Utf8Scan ScanPart(std::string_view bytes, bool wideVectors) {
   constexpr std::size_t kStretch = 4 * kBlockBytes;
   const char* at = bytes.data();
   Utf8Scan scan{kNotFound, bytes.starts_with('\n')};
-  std::size_t valid = 0, i = 0;
+  std::size_t valid = wideVectors ? CheckedWithWideVectors(bytes, scan.loneLineBreaks) : 0;
+  std::size_t i = valid;
   for (; bytes.size() - i > kStretch; i += kStretch) {  // the stretch, and the byte behind it
     PrefetchPageAhead(bytes, i);  // a page freshly read or mapped comes from memory
     std::uint32_t beyond = 0;
@@ -124,7 +119,7 @@ Utf8Scan ScanPart(std::string_view bytes) {
   return scan;
 }
 
-Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts) {
+Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts, bool wideVectors) {
   std::vector<std::size_t> starts = {0};
   for (std::size_t k = 1; k < parts; ++k)
     starts.push_back(PartStart(bytes, std::max(starts.back(), bytes.size() / parts * k)));
@@ -133,7 +128,7 @@ Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts) {
   std::atomic<std::size_t> next = 0;
   RunOnWorkers(parts, [&] {
     for (std::size_t k; (k = next++) < parts;)
-      scans[k] = ScanPart(bytes.substr(starts[k], starts[k + 1] - starts[k]));
+      scans[k] = ScanPart(bytes.substr(starts[k], starts[k + 1] - starts[k]), wideVectors);
   });
   Utf8Scan whole{kNotFound, 0};
   for (std::size_t k = 0; k < parts; ++k) {

@@ -25,8 +25,9 @@ struct Utf8Scan {
 Utf8Scan ScanUtf8(std::string_view bytes);
 
 // ScanUtf8 of the bytes cut into `parts` parts (one at least), each scanned on a thread of its own
-// where there are threads; the same for any number of parts.
-Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts);
+// where there are threads; the same for any number of parts. Without `wideVectors` it uses only
+// the vector instructions that every processor of its kind has, as tests do to check both ways.
+Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts, bool wideVectors = true);
 
 // A copy with A-Z folded to a-z, as names of options and encodings are compared.
 std::string LowerCase(std::string_view text);

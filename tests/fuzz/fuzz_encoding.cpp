@@ -27,6 +27,10 @@ void CheckUtf8(std::string_view bytes) {
   Require(inParts.badByte == bad &&
           (bad != aspclip::kNotFound || inParts.loneLineBreaks == scan.loneLineBreaks));
   Require(bad != aspclip::kNotFound || scan.loneLineBreaks == aspclip::CountLoneLineBreaks(bytes));
+  // And without the widest vectors the processor has.
+  const aspclip::Utf8Scan narrow = aspclip::ScanUtf8InParts(bytes, 1, false);
+  Require(narrow.badByte == bad &&
+          (bad != aspclip::kNotFound || narrow.loneLineBreaks == scan.loneLineBreaks));
   if (bad != aspclip::kNotFound) {
     Require(bad < bytes.size());
     Require(aspclip::FindInvalidUtf8(bytes.substr(0, bad)) == aspclip::kNotFound);

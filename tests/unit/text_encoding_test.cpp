@@ -64,6 +64,65 @@ TEST(TextEncoding, ScanInPartsJudgesAsTheWhole) {
   }
 }
 
+// Each check, with the widest vectors the processor has and with those every one has, finds a
+// fault, passes a character and counts a lone line break at every place among the stretches and
+// blocks it checks at once, in ASCII and in text of two-byte characters.
+TEST(TextEncoding, EveryCheckFindsFaultsAnywhere) {
+  struct Case {
+    std::string bytes;
+    std::size_t badByte, loneLineBreaks;  // in `bytes`
+  };
+  const Case cases[] = {
+      {"\xC2\x80", kNotFound, 0},
+      {"\xE0\xA0\x80", kNotFound, 0},
+      {"\xED\x9F\xBF\xEE\x80\x80", kNotFound, 0},  // each side of the surrogates
+      {"\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", kNotFound, 0},
+      {"\r", kNotFound, 1},
+      {"\n", kNotFound, 1},
+      {"\r\n", kNotFound, 0},
+      {"\xE9", 0, 0},              // Latin-1
+      {"\xC3\x28", 0, 0},          // no continuation byte
+      {"\x80", 0, 0},              // lone continuation byte
+      {"\xC0\xAF", 0, 0},          // overlong
+      {"\xC1\xBF", 0, 0},          // overlong
+      {"\xE0\x9F\xBF", 0, 0},      // overlong
+      {"\xF0\x8F\xBF\xBF", 0, 0},  // overlong
+      {"\xED\xA0\x80", 0, 0},      // surrogate
+      {"\xED\xBF\xBF", 0, 0},      // surrogate
+      {"\xF4\x90\x80\x80", 0, 0},  // past U+10FFFF
+      {"\xF5\x80\x80\x80", 0, 0},  // no such lead byte
+      {"\xFF", 0, 0},
+      {"\xF0\x9F\x98", 0, 0},          // cut short
+      {"\xC3\xA9\x80", 2, 0},          // a continuation too many
+      {"\xF0\x9F\x98\x80\x80", 4, 0},  // a continuation too many
+      {"\xE2\x82\xAC\xAC", 3, 0},      // a continuation too many
+  };
+  for (const std::string fill : {"a", "\xC3\xA9"}) {
+    for (const Case& c : cases) {
+      for (std::size_t before = 0; before < 300; before += fill.size()) {
+        for (const std::size_t after : {std::size_t{0}, std::size_t{200}}) {
+          std::string bytes;
+          for (std::size_t n = 0; n < before; n += fill.size())
+            bytes += fill;
+          bytes += c.bytes;
+          for (std::size_t n = 0; n < after; n += fill.size())
+            bytes += fill;
+          const std::size_t bad = c.badByte == kNotFound ? kNotFound : before + c.badByte;
+          for (const bool wideVectors : {true, false}) {
+            const Utf8Scan scan = ScanUtf8InParts(bytes, 1, wideVectors);
+            const std::string where = testing::PrintToString(c.bytes) + " after " +
+                                      std::to_string(before) + (wideVectors ? ", wide" : "");
+            EXPECT_EQ(scan.badByte, bad) << where;
+            if (bad == kNotFound) {
+              EXPECT_EQ(scan.loneLineBreaks, c.loneLineBreaks) << where;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(TextEncoding, LineBreaksBetweenEngineAndPlatform) {
   EXPECT_EQ(WithCrLf("a\nb\rc\r\nd\n\r"), "a\r\nb\r\nc\r\nd\r\n\r\n");
   EXPECT_EQ(WithCrLf("\r\r\n\n"), "\r\n\r\n\r\n");
