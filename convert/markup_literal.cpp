@@ -28,7 +28,7 @@ constexpr std::size_t kPastLimit = kLineLimit + 1;
 // The generated line a literal is writing: where its text in the markup starts, and what it holds
 // beyond that text. It is measured only where a line break must choose between a join and a
 // continuation, and then by its bytes while they show it within the limit: no character takes
-// fewer bytes than UTF-16 units.
+// fewer bytes than UTF-16 units. Text known to be ASCII is as long as its bytes.
 class LiteralLine {
  public:
   void Start(std::size_t textFrom, std::size_t units) {
@@ -36,21 +36,21 @@ class LiteralLine {
     extra_ = units;
     joins_ = 0;
   }
-  void AddQuotes(std::size_t quotes) { extra_ += quotes; }  // each written twice
+  void AddQuote() { ++extra_; }  // written twice
   void AddJoin() {
     extra_ += kJoin.size();
     ++joins_;
   }
-  bool PastLimit(std::string_view content, std::size_t end) const {
+  bool PastLimit(std::string_view content, std::size_t end, bool ascii) const {
     const std::string_view text = content.substr(textFrom_, end - textFrom_);
-    return Measure(text.size()) > kLineLimit && Measure(Utf16Length(text)) > kLineLimit;
+    return Measure(text.size()) > kLineLimit && (ascii || Measure(Utf16Length(text)) > kLineLimit);
   }
   // The line's measure, up to kPastLimit, once its text runs to the end of `content` and the
   // closing quote follows.
-  std::size_t MeasureWithClosingQuote(std::string_view content) const {
+  std::size_t MeasureWithClosingQuote(std::string_view content, bool ascii) const {
     const std::string_view text = content.substr(textFrom_);
     if (text.size() > kMostBytesPerUnit * kPastLimit) return kPastLimit;
-    return std::min(Measure(Utf16Length(text)) + 1, kPastLimit);
+    return std::min(Measure(ascii ? text.size() : Utf16Length(text)) + 1, kPastLimit);
   }
 
  private:
@@ -63,34 +63,13 @@ class LiteralLine {
   std::size_t textFrom_ = 0, extra_ = 0, joins_ = 0;
 };
 
-// Puts the first `size` bytes of the block at `at` with each quote that `quotes` marks written
-// twice, and returns how many quotes that is. Each stretch up to and including a quote goes with
-// one move of a block's size, whose bytes beyond the stretch the next move overwrites.
-template <typename Out>
-std::size_t PutQuotesDoubled(const char* at, std::size_t size, std::uint32_t quotes, Out& out) {
-  char block[2 * kBlockBytes] = {};
-  std::memcpy(block, at, kBlockBytes);
-  char doubled[3 * kBlockBytes];
-  std::size_t written = 0, from = 0;
-  for (; quotes != 0; quotes &= quotes - 1) {
-    const std::size_t quote = FirstBit(quotes);
-    std::memcpy(doubled + written, block + from, kBlockBytes);
-    written += quote + 1 - from;
-    doubled[written++] = kQuote;
-    from = quote + 1;
-  }
-  std::memcpy(doubled + written, block + from, kBlockBytes);
-  written += size - from;
-  out.Put({doubled, written});
-  return written - size;
-}
-
-// Markup that stays as it is goes on in one piece from `copied` up to the end of each run of
-// quotes and up to each line break; the next piece starts again at the run's first quote, so that
-// every quote is written twice.
+// The markup a window at a time: the window's quotes and CRs found at once, as bits, and taken in
+// order. Markup that stays as it is goes on in one piece from `copied` up to and including each
+// quote, and up to each line break; the next piece starts again at the quote, so that every quote
+// is written twice. The last bytes, fewer than a window, are read from a copy with zeros behind.
 template <typename Out>
 std::size_t BuildLiteral(std::string_view content, Out& out) {
-  bool continued = false;
+  bool continued = false, ascii = true;
   LiteralLine line;
   line.Start(0, kFirstLineStart);
   out.Put(kQuote);
@@ -99,44 +78,40 @@ std::size_t BuildLiteral(std::string_view content, Out& out) {
     out.Put(content.substr(copied, end - copied));
     copied = end;
   };
-  for (std::size_t i = 0;;) {
-    const std::size_t special = FindFirstOf(content, i, kSpecial);
-    if (special == kNotFound) break;
-    if (content[special] == kQuote && content.size() - special >= kBlockBytes &&
-        content[special + 1] != kQuote) {
-      // Markup holds its quotes alone and close together, in attributes: a block's worth from
-      // this one on, up to a line break, goes at once. A run of quotes goes as a run, below.
-      const char* at = content.data() + special;
-      const std::uint32_t crs = BlockMask(at, StopBytes<1>{'\r'});
-      const std::size_t size = crs != 0 ? FirstBit(crs) : kBlockBytes;
-      const std::uint32_t quotes = BlockMask(at, StopBytes<1>{kQuote}) & LowBits(size);
-      copyTo(special);
-      line.AddQuotes(PutQuotesDoubled(at, size, quotes, out));
-      i = copied = special + size;
-    } else if (content[special] == kQuote) {
-      const std::size_t runEnd = RunEnd(content, special, kQuote);
-      copyTo(runEnd);
-      copied = special;  // the run goes out once more at the head of the next copy
-      line.AddQuotes(runEnd - special);
-      i = runEnd;
-    } else if (LineBreakAt(content, special)) {
-      copyTo(special);
-      i = copied = special + kLineBreak.size();
-      if (line.PastLimit(content, special)) {
-        out.Put(kLiteralContinuation);
-        line.Start(i, kContinuedLineStart);
-        continued = true;
-      } else {
-        out.Put(kJoin);
-        line.AddJoin();
-      }
-    } else {
-      i = special + 1;  // a lone CR is an ordinary character
+  char last[kWindowBytes];
+  for (std::size_t window = 0; window < content.size(); window += kWindowBytes) {
+    const char* at = content.data() + window;
+    if (const std::size_t left = content.size() - window; left < kWindowBytes) {
+      std::memset(last, 0, kWindowBytes);
+      piece_detail::CopyBytes(last, at, left);
+      at = last;
     }
+    ascii = ascii && WindowMask(at, BeyondAsciiMask) == 0;
+    const std::uint64_t specials =
+        WindowMask(at, [](const char* block) { return BlockMask(block, kSpecial); });
+    ForEachBit(specials, [&](std::size_t bit) {
+      const std::size_t special = window + bit;
+      if (content[special] == kQuote) {
+        copyTo(special + 1);
+        copied = special;  // the quote goes out once more at the head of the next piece
+        line.AddQuote();
+      } else if (LineBreakAt(content, special)) {
+        copyTo(special);
+        copied = special + kLineBreak.size();
+        if (line.PastLimit(content, special, ascii)) {
+          out.Put(kLiteralContinuation);
+          line.Start(copied, kContinuedLineStart);
+          continued = true;
+        } else {
+          out.Put(kJoin);
+          line.AddJoin();
+        }
+      }  // a lone CR is an ordinary character
+    });
   }
   copyTo(content.size());
   out.Put(kQuote);
-  return continued ? kPastLimit : line.MeasureWithClosingQuote(content);
+  return continued ? kPastLimit : line.MeasureWithClosingQuote(content, ascii);
 }
 
 // The most bytes a literal takes for each byte of its markup: a line break of two bytes may

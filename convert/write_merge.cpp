@@ -125,10 +125,23 @@ bool IsWriteLineAt(std::string_view rest, bool more) {
   return true;
 }
 
-// The statement word of a write that opens a line, or that a continued line holds.
-[[gnu::always_inline]] inline void WriteMerger::StartWriteLine() {
-  out_.Put(kWriteStatement);
+// The statement word of a write that opens a line, or that a continued line holds. Where it is a
+// statement, the rewrite behind would turn it into the append to OutputString: it goes as that at
+// once. The line counts it as the word.
+[[gnu::always_inline]] inline void WriteMerger::StartWriteLine(bool statement) {
+  out_.Put(statement ? kOutputAppend : kWriteStatement);
   AddToLine(kWriteStatement, kWriteStatementUnits);
+}
+
+// A line of the page's code: a write's statement word goes, either for the operand join or as the
+// append that opens a run. Returns how much of `text` it was.
+[[gnu::always_inline]] inline std::size_t WriteMerger::OpenCodeLine(std::string_view text,
+                                                                    bool more) {
+  if (!StartLine(IsWriteLineAt(text, more))) {
+    if (!writeLine_) return 0;
+    StartWriteLine(true);
+  }
+  return kWriteStatement.size();
 }
 
 // A text of one short line, as most expressions are, is measured and goes on here, inlined into
@@ -145,7 +158,7 @@ bool IsWriteLineAt(std::string_view rest, bool more) {
 void WriteMerger::AddLines(std::string_view lines) {
   if (lines.empty()) return;
   started_ = true;
-  AddText(lines.substr(StartLine(IsWriteLineAt(lines, false)) ? kWriteStatement.size() : 0), false);
+  AddText(lines.substr(OpenCodeLine(lines, false)), false);
 }
 
 void WriteMerger::FinishBeforeCut() {
@@ -168,19 +181,20 @@ void WriteMerger::Merge(const Statement& statement, bool more) {
   const std::string_view text = statement.text;
   switch (statement.kind) {
     case StatementKind::kMarkupWrite: {
-      if (!(lineStarts && StartLine(true))) StartWriteLine();
+      if (!(lineStarts && StartLine(true))) StartWriteLine(true);
       const std::size_t units = MarkupToLiteral(text, out_);
       if (writeLine_ && measure_ <= kLineLimit) measure_ += units;
       beforeLast_ = '\0', last_ = kQuote;
       break;
     }
-    case StatementKind::kExpressionWrite:
-      if (!(lineStarts && StartLine(IsExpressionWrite(text, more)))) StartWriteLine();
+    case StatementKind::kExpressionWrite: {
+      const bool write = IsExpressionWrite(text, more);
+      if (!(lineStarts && StartLine(write))) StartWriteLine(write);
       AddText(text, more);
       break;
+    }
     case StatementKind::kCode:
-      const bool joins = lineStarts && StartLine(IsWriteLineAt(text, more));
-      AddText(text.substr(joins ? kWriteStatement.size() : 0), more);
+      AddText(text.substr(lineStarts ? OpenCodeLine(text, more) : 0), more);
       break;
   }
 }
@@ -206,7 +220,7 @@ void WriteMerger::AddTextLines(std::string_view text, bool more) {
       out_.Put(text.substr(copied, cr - copied));
       breakHeld_ = true;
       i = copied = cr + kLineBreak.size();
-      if (StartLine(IsWriteLineAt(text.substr(i), more))) i = copied = i + kWriteStatement.size();
+      i = copied = i + OpenCodeLine(text.substr(i), more);
     }
   }
   out_.Put(text.substr(copied));

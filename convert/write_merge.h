@@ -53,7 +53,8 @@ class WriteMerger {
   // Opens a line, a write or not; true when it is a write that joins the open run, whose
   // statement word then goes.
   bool StartLine(bool write);
-  void StartWriteLine();
+  void StartWriteLine(bool statement);
+  std::size_t OpenCodeLine(std::string_view text, bool more);
   // Adds text that continues the current line; its line breaks end lines, each judged by the head
   // of the line behind. `more` tells whether another statement, with its line break, follows.
   void AddText(std::string_view text, bool more);

@@ -85,14 +85,31 @@ inline std::size_t FindFirstOf(std::string_view text, std::size_t from, char sto
   return FindFirstOf(text, from, StopBytes<1>{stop});
 }
 
+// Calls `visit` with the index of each bit set in `mask`, lowest first.
+template <typename Mask, typename Visit>
+inline void ForEachBit(Mask mask, Visit visit) {
+  for (; mask != 0; mask &= mask - 1)
+    visit(static_cast<std::size_t>(std::countr_zero(mask)));
+}
+
+// The blocks of a window of 64 bytes at `at`, one bit each as `maskOf` gives them for a block.
+inline constexpr std::size_t kWindowBytes = 64;
+static_assert(kWindowBytes % kBlockBytes == 0, "a window is whole blocks");
+template <typename MaskOf>
+inline std::uint64_t WindowMask(const char* at, MaskOf maskOf) {
+  std::uint64_t mask = 0;
+  for (std::size_t k = 0; k < kWindowBytes; k += kBlockBytes)
+    mask |= std::uint64_t{maskOf(at + k)} << k;
+  return mask;
+}
+
 // Calls `visit` with the index of each `stop` at or after `from`, in order. Where stops stand
 // close together, as delimiters in a page of short blocks do, each costs a few instructions
 // rather than a scan of its own.
 template <typename Visit>
 inline void ForEachOf(std::string_view text, std::size_t from, char stop, Visit visit) {
   const auto visitEach = [&](std::size_t at, std::uint32_t mask) {
-    for (; mask != 0; mask &= mask - 1)
-      visit(at + FirstBit(mask));
+    ForEachBit(mask, [&](std::size_t bit) { visit(at + bit); });
   };
   std::size_t i = from;
   for (; i + kBlockBytes <= text.size(); i += kBlockBytes)
