@@ -81,7 +81,7 @@ std::size_t LiteralSkippingRewriter::Take(std::string_view text, bool final) {
   // A word that begins before `end` has behind it all the text that judging it needs.
   const std::size_t end = final ? text.size() : text.size() - std::min(text.size(), kLookAhead);
   std::size_t copied = 0, known = 0;  // inLiteral_ holds at `known`
-  for (std::size_t dot = 0; (dot = FindFirstOf(text, dot, kDot)) != kNotFound; ++dot) {
+  for (std::size_t dot = 0; (dot = FindFirstOfFar(text, dot, kDot)) != kNotFound; ++dot) {
     const std::optional<Candidate> word = CandidateAt(text, dot);
     if (!word || word->start < known || word->start >= end) continue;
     const Rewrite& rewrite = *word->rewrite;

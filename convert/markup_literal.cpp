@@ -75,15 +75,16 @@ std::size_t BuildLiteral(std::string_view content, Out& out) {
   out.Put(kQuote);
   std::size_t copied = 0;
   const auto copyTo = [&](std::size_t end) {
-    out.Put(content.substr(copied, end - copied));
+    out.Put({content.data() + copied, end - copied});
     copied = end;
   };
   char last[kWindowBytes];
   for (std::size_t window = 0; window < content.size(); window += kWindowBytes) {
     const char* at = content.data() + window;
-    if (const std::size_t left = content.size() - window; left < kWindowBytes) {
+    const std::size_t bytes = std::min(content.size() - window, kWindowBytes);
+    if (bytes < kWindowBytes) {
       std::memset(last, 0, kWindowBytes);
-      piece_detail::CopyBytes(last, at, left);
+      piece_detail::CopyBytes(last, at, bytes);
       at = last;
     }
     ascii = ascii && WindowMask(at, BeyondAsciiMask) == 0;

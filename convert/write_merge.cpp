@@ -39,8 +39,10 @@ bool IsExpressionWrite(std::string_view expression, bool more) {
            (more && expression == kAfterWord.substr(0, kAfterWord.size() - kLineBreak.size())));
 }
 
-// The measure of a text shorter than a block; false, measuring nothing, when it holds a CR. Most
-// expressions are such a text. It is looked at as one word, or as two, which may overlap.
+// The measure of a text shorter than two blocks; false, measuring nothing, when it holds a CR.
+// Most expressions are such a text. It is looked at as one word, or as two words or two blocks,
+// which may overlap.
+constexpr std::size_t kShortLineBytes = 2 * kBlockBytes;
 bool MeasureShortLine(std::string_view text, std::size_t& units) {
   constexpr std::size_t kWord = sizeof(std::uint64_t);
   constexpr std::uint64_t kLowBits = 0x0101010101010101, kCrs = '\r' * kLowBits;
@@ -53,6 +55,14 @@ bool MeasureShortLine(std::string_view text, std::size_t& units) {
     std::memcpy(&w, at, kWord);
     return w;
   };
+  if (text.size() >= kBlockBytes) {
+    const char* last = text.data() + text.size() - kBlockBytes;
+    if ((BlockMask(text.data(), StopBytes<1>{'\r'}) | BlockMask(last, StopBytes<1>{'\r'})) != 0)
+      return false;
+    const bool ascii = (BeyondAsciiMask(text.data()) | BeyondAsciiMask(last)) == 0;
+    units = ascii ? text.size() : Utf16Length(text);
+    return true;
+  }
   if (text.size() < kWord) {
     const std::uint64_t w = ShortTextWord(text);
     if (holdsCr(w)) return false;
@@ -147,7 +157,7 @@ bool IsWriteLineAt(std::string_view rest, bool more) {
 // A text of one short line, as most expressions are, is measured and goes on here, inlined into
 // the merge of its statement.
 [[gnu::always_inline]] inline void WriteMerger::AddText(std::string_view text, bool more) {
-  if (std::size_t units = 0; text.size() < kBlockBytes && MeasureShortLine(text, units)) {
+  if (std::size_t units = 0; text.size() < kShortLineBytes && MeasureShortLine(text, units)) {
     AddToLine(text, units);
     out_.Put(text);
   } else {

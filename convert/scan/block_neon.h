@@ -31,6 +31,19 @@ inline std::uint32_t BlockMask(const char* at, const StopBytes<N>& stops) {
   return block_detail::OneBitEach(hits);
 }
 
+// Whether a byte of the window at `at` is one of `stops`: the blocks' comparisons are joined
+// before one answer is taken.
+template <std::size_t N>
+inline bool WindowHolds(const char* at, const StopBytes<N>& stops) {
+  uint8x16_t hits = vdupq_n_u8(0);
+  for (std::size_t k = 0; k < kWindowBytes; k += kBlockBytes) {
+    const uint8x16_t bytes = vld1q_u8(reinterpret_cast<const std::uint8_t*>(at + k));
+    for (const char stop : stops)
+      hits = vorrq_u8(hits, vceqq_u8(bytes, vdupq_n_u8(static_cast<std::uint8_t>(stop))));
+  }
+  return vmaxvq_u8(hits) != 0;
+}
+
 // Set where the byte is beyond ASCII (its top bit set).
 inline std::uint32_t BeyondAsciiMask(const char* at) {
   const int8x16_t bytes = vld1q_s8(reinterpret_cast<const std::int8_t*>(at));

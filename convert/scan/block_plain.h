@@ -14,6 +14,15 @@ inline std::uint32_t BlockMask(const char* at, const StopBytes<N>& stops) {
   return mask;
 }
 
+// Whether a byte of the window at `at` is one of `stops`.
+template <std::size_t N>
+inline bool WindowHolds(const char* at, const StopBytes<N>& stops) {
+  for (std::size_t k = 0; k < kWindowBytes; k += kBlockBytes) {
+    if (BlockMask(at + k, stops) != 0) return true;
+  }
+  return false;
+}
+
 // Set where the byte is beyond ASCII (its top bit set).
 inline std::uint32_t BeyondAsciiMask(const char* at) {
   std::uint32_t mask = 0;

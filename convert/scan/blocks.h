@@ -17,6 +17,9 @@ using StopBytes = std::array<char, N>;
 // A block of bytes whose stops are found at once, as a bit mask: bit k for byte k.
 inline constexpr std::size_t kBlockBytes = 16;
 inline constexpr std::uint32_t kBlockAll = (1U << kBlockBytes) - 1;
+// A window of blocks, whose bits fit one 64-bit mask.
+inline constexpr std::size_t kWindowBytes = 4 * kBlockBytes;
+static_assert(kWindowBytes <= 64, "a window's bits fit one mask");
 
 }  // namespace aspclip
 

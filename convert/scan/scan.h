@@ -85,6 +85,16 @@ inline std::size_t FindFirstOf(std::string_view text, std::size_t from, char sto
   return FindFirstOf(text, from, StopBytes<1>{stop});
 }
 
+// FindFirstOf for a byte that stands far apart, as a dot does in code: the text passes a window at
+// a time, each window asked at once whether it holds one.
+inline std::size_t FindFirstOfFar(std::string_view text, std::size_t from, char stop) {
+  std::size_t i = from;
+  while (i <= text.size() && text.size() - i >= kWindowBytes &&
+         !WindowHolds(text.data() + i, StopBytes<1>{stop}))
+    i += kWindowBytes;
+  return FindFirstOf(text, i, stop);
+}
+
 // Calls `visit` with the index of each bit set in `mask`, lowest first.
 template <typename Mask, typename Visit>
 inline void ForEachBit(Mask mask, Visit visit) {
@@ -92,9 +102,7 @@ inline void ForEachBit(Mask mask, Visit visit) {
     visit(static_cast<std::size_t>(std::countr_zero(mask)));
 }
 
-// The blocks of a window of 64 bytes at `at`, one bit each as `maskOf` gives them for a block.
-inline constexpr std::size_t kWindowBytes = 64;
-static_assert(kWindowBytes % kBlockBytes == 0, "a window is whole blocks");
+// The bytes of the window at `at`, one bit each as `maskOf` gives them for a block.
 template <typename MaskOf>
 inline std::uint64_t WindowMask(const char* at, MaskOf maskOf) {
   std::uint64_t mask = 0;
@@ -108,16 +116,18 @@ inline std::uint64_t WindowMask(const char* at, MaskOf maskOf) {
 // rather than a scan of its own.
 template <typename Visit>
 inline void ForEachOf(std::string_view text, std::size_t from, char stop, Visit visit) {
-  const auto visitEach = [&](std::size_t at, std::uint32_t mask) {
+  const auto visitEach = [&](std::size_t at, auto mask) {
     ForEachBit(mask, [&](std::size_t bit) { visit(at + bit); });
   };
+  const auto blockMask = [&](const char* at) { return BlockMask(at, StopBytes<1>{stop}); };
   std::size_t i = from;
+  for (; text.size() - i >= kWindowBytes && i <= text.size(); i += kWindowBytes)
+    visitEach(i, WindowMask(text.data() + i, blockMask));
   for (; i + kBlockBytes <= text.size(); i += kBlockBytes)
-    visitEach(i, BlockMask(text.data() + i, StopBytes<1>{stop}));
+    visitEach(i, blockMask(text.data() + i));
   if (i >= text.size()) return;
   if (text.size() >= kBlockBytes) {
-    visitEach(i, LastBlockMask(text, i,
-                               [&](const char* at) { return BlockMask(at, StopBytes<1>{stop}); }));
+    visitEach(i, LastBlockMask(text, i, blockMask));
     return;
   }
   for (; i < text.size(); ++i) {

@@ -47,6 +47,12 @@ TEST(Pipeline, WholePagesConvert) {
            u"\r\nOutputString = OutputString & \"" + Text(80, u'\u20AC') + u"\" & x\r\n"},
           {"and past 100 units it continues", Text(86, u'\u20AC') + u"<%=x%>",
            u"\r\nOutputString = OutputString & \"" + Text(86, u'\u20AC') + u"\" & _\r\nx\r\n"},
+          // 15 + 63 + 3, and an expression of 19 units in 23 bytes, its last characters of three
+          // bytes: 100, so the next operand joins.
+          {"an expression is measured in units to its end",
+           Text(61, u'y') + u"<%= " + Text(15, u'x') + u"\u20AC\u20AC %>z",
+           u"\r\nOutputString = OutputString & \"" + Text(61, u'y') + u"\" &  " + Text(15, u'x') +
+               u"\u20AC\u20AC  & \"z\"\r\n"},
       },
       ConvertAspCode);
 }
