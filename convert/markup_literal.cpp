@@ -63,11 +63,12 @@ class LiteralLine {
   std::size_t textFrom_ = 0, extra_ = 0, joins_ = 0;
 };
 
-// The markup a window at a time: the window's quotes and CRs found at once, as bits, and taken in
-// order. Markup that stays as it is goes on in one piece from `copied` up to and including each
-// quote, and up to each line break; the next piece starts again at the quote, so that every quote
-// is written twice. The last bytes, fewer than a window, are read from a copy with zeros behind.
-template <typename Out>
+// The markup a window of `kWindow` bytes at a time: the window's quotes and CRs found at once, as
+// bits, and taken in order. Markup that stays as it is goes on in one piece from `copied` up to and
+// including each quote, and up to each line break; the next piece starts again at the quote, so
+// that every quote is written twice. The last bytes, fewer than a window, are read from a copy with
+// zeros behind.
+template <std::size_t kWindow, typename Out>
 std::size_t BuildLiteral(std::string_view content, Out& out) {
   bool continued = false, ascii = true;
   LiteralLine line;
@@ -78,18 +79,18 @@ std::size_t BuildLiteral(std::string_view content, Out& out) {
     out.Put({content.data() + copied, end - copied});
     copied = end;
   };
-  char last[kWindowBytes];
-  for (std::size_t window = 0; window < content.size(); window += kWindowBytes) {
+  char last[kWindow];
+  for (std::size_t window = 0; window < content.size(); window += kWindow) {
     const char* at = content.data() + window;
-    const std::size_t bytes = std::min(content.size() - window, kWindowBytes);
-    if (bytes < kWindowBytes) {
-      std::memset(last, 0, kWindowBytes);
+    const std::size_t bytes = std::min(content.size() - window, kWindow);
+    if (bytes < kWindow) {
+      std::memset(last, 0, kWindow);
       piece_detail::CopyBytes(last, at, bytes);
       at = last;
     }
-    ascii = ascii && WindowMask(at, BeyondAsciiMask) == 0;
+    ascii = ascii && WindowMask<kWindow>(at, BeyondAsciiMask) == 0;
     const std::uint64_t specials =
-        WindowMask(at, [](const char* block) { return BlockMask(block, kSpecial); });
+        WindowMask<kWindow>(at, [](const char* block) { return BlockMask(block, kSpecial); });
     ForEachBit(specials, [&](std::size_t bit) {
       const std::size_t special = window + bit;
       if (content[special] == kQuote) {
@@ -134,15 +135,19 @@ std::string_view MarkupContent(std::string_view markup) {
   return onlySpaces ? std::string_view() : markup;
 }
 
-// Most markup is short: its literal is written straight into room made for the most it can take.
+// Most markup is short: its literal is written straight into room made for the most it can take,
+// and it is read in one window no larger than it needs.
 std::size_t MarkupToLiteral(std::string_view content, PieceWriter& out) {
   if (char* room = out.Room(kMostBytesPerByte * content.size() + kQuotesAround)) {
     RoomWriter direct(room);
-    const std::size_t measure = BuildLiteral(content, direct);
+    const std::size_t measure =
+        content.size() <= kBlockBytes       ? BuildLiteral<kBlockBytes>(content, direct)
+        : content.size() <= 2 * kBlockBytes ? BuildLiteral<2 * kBlockBytes>(content, direct)
+                                            : BuildLiteral<kWindowBytes>(content, direct);
     out.Commit(direct.end());
     return measure;
   }
-  return BuildLiteral(content, out);
+  return BuildLiteral<kWindowBytes>(content, out);
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

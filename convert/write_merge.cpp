@@ -80,6 +80,8 @@ bool MeasureShortLine(std::string_view text, std::size_t& units) {
 
 // The text beyond the next statement's line break never decides.
 bool IsWriteLineAt(std::string_view rest, bool more) {
+  // Most lines are no write, as their first letter tells.
+  if (rest.empty() || FoldCase(rest[0]) != FoldCase(kWriteStatement[0])) return false;
   constexpr std::size_t kHeadBytes = WriteMerger::kLineHeadBytes;
   if (rest.size() >= kHeadBytes || !more) return IsWriteLine(rest.substr(0, kHeadBytes));
   char head[kHeadBytes];

@@ -102,11 +102,12 @@ inline void ForEachBit(Mask mask, Visit visit) {
     visit(static_cast<std::size_t>(std::countr_zero(mask)));
 }
 
-// The bytes of the window at `at`, one bit each as `maskOf` gives them for a block.
-template <typename MaskOf>
+// The bytes of the window at `at`, `kBytes` long, one bit each as `maskOf` gives them for a block.
+template <std::size_t kBytes = kWindowBytes, typename MaskOf>
 inline std::uint64_t WindowMask(const char* at, MaskOf maskOf) {
+  static_assert(kBytes % kBlockBytes == 0 && kBytes <= kWindowBytes, "a window is whole blocks");
   std::uint64_t mask = 0;
-  for (std::size_t k = 0; k < kWindowBytes; k += kBlockBytes)
+  for (std::size_t k = 0; k < kBytes; k += kBlockBytes)
     mask |= std::uint64_t{maskOf(at + k)} << k;
   return mask;
 }
