@@ -36,7 +36,7 @@ class LiteralLine {
     extra_ = units;
     joins_ = 0;
   }
-  void AddQuote() { ++extra_; }  // written twice
+  void AddQuotes(std::size_t quotes) { extra_ += quotes; }  // each written twice
   void AddJoin() {
     extra_ += kJoin.size();
     ++joins_;
@@ -66,10 +66,10 @@ class LiteralLine {
 // The markup a window of `kWindow` bytes at a time: the window's quotes and CRs found at once, as
 // bits, and taken in order. Markup that stays as it is goes on in one piece from `copied` up to and
 // including each quote, and up to each line break; the next piece starts again at the quote, so
-// that every quote is written twice. The last bytes, fewer than a window, are read from a copy with
-// zeros behind.
+// that every quote is written twice; a window of quotes alone, as a long run of them makes, goes at
+// once. The last bytes, fewer than a window, are read from a copy with zeros behind.
 template <std::size_t kWindow, typename Out>
-std::size_t BuildLiteral(std::string_view content, Out& out) {
+[[gnu::always_inline]] inline std::size_t BuildLiteral(std::string_view content, Out& out) {
   bool continued = false, ascii = true;
   LiteralLine line;
   line.Start(0, kFirstLineStart);
@@ -79,6 +79,8 @@ std::size_t BuildLiteral(std::string_view content, Out& out) {
     out.Put({content.data() + copied, end - copied});
     copied = end;
   };
+  constexpr std::uint64_t kWholeWindow = kWindow == 64 ? ~0ULL : (std::uint64_t{1} << kWindow) - 1;
+  const auto quoteMask = [](const char* block) { return BlockMask(block, StopBytes<1>{kQuote}); };
   char last[kWindow];
   for (std::size_t window = 0; window < content.size(); window += kWindow) {
     const char* at = content.data() + window;
@@ -91,12 +93,18 @@ std::size_t BuildLiteral(std::string_view content, Out& out) {
     ascii = ascii && WindowMask<kWindow>(at, BeyondAsciiMask) == 0;
     const std::uint64_t specials =
         WindowMask<kWindow>(at, [](const char* block) { return BlockMask(block, kSpecial); });
+    if (specials == kWholeWindow && WindowMask<kWindow>(at, quoteMask) == kWholeWindow) {
+      copyTo(window + kWindow);
+      copied = window;
+      line.AddQuotes(kWindow);
+      continue;
+    }
     ForEachBit(specials, [&](std::size_t bit) {
       const std::size_t special = window + bit;
       if (content[special] == kQuote) {
         copyTo(special + 1);
         copied = special;  // the quote goes out once more at the head of the next piece
-        line.AddQuote();
+        line.AddQuotes(1);
       } else if (LineBreakAt(content, special)) {
         copyTo(special);
         copied = special + kLineBreak.size();

@@ -49,6 +49,11 @@ TEST(Pipeline, WholePagesConvert) {
            u"\r\nOutputString = OutputString & \"" + Text(86, u'\u20AC') + u"\" & _\r\nx\r\n"},
           // 15 + 63 + 3, and an expression of 19 units in 23 bytes, its last characters of three
           // bytes: 100, so the next operand joins.
+          // 15 + 34 for the literal of sixteen quotes, then 3 + 49: past 100, so it continues.
+          {"a run of quotes is measured doubled",
+           Text(16, u'"') + u"<%= " + Text(47, u'x') + u" %>z",
+           u"\r\nOutputString = OutputString & \"" + Text(32, u'"') + u"\" &  " + Text(47, u'x') +
+               u"  & _\r\n\"z\"\r\n"},
           {"an expression is measured in units to its end",
            Text(61, u'y') + u"<%= " + Text(15, u'x') + u"\u20AC\u20AC %>z",
            u"\r\nOutputString = OutputString & \"" + Text(61, u'y') + u"\" &  " + Text(15, u'x') +
