@@ -43,7 +43,7 @@ bool IsExpressionWrite(std::string_view expression, bool more) {
 // Most expressions are such a text. It is looked at as one word, or as two words or two blocks,
 // which may overlap.
 constexpr std::size_t kShortLineBytes = 2 * kBlockBytes;
-bool MeasureShortLine(std::string_view text, std::size_t& units) {
+[[gnu::always_inline]] inline bool MeasureShortLine(std::string_view text, std::size_t& units) {
   constexpr std::size_t kWord = sizeof(std::uint64_t);
   constexpr std::uint64_t kLowBits = 0x0101010101010101, kCrs = '\r' * kLowBits;
   const auto holdsCr = [&](std::uint64_t w) {
