@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "scan/scan.h"
 #include "syntax.h"
@@ -79,7 +80,8 @@ template <std::size_t kWindow, typename Out>
     out.Put({content.data() + copied, end - copied});
     copied = end;
   };
-  constexpr std::uint64_t kWholeWindow = kWindow == 64 ? ~0ULL : (std::uint64_t{1} << kWindow) - 1;
+  constexpr std::uint64_t kWholeWindow =
+      ~std::uint64_t{0} >> (std::numeric_limits<std::uint64_t>::digits - kWindow);
   const auto quoteMask = [](const char* block) { return BlockMask(block, StopBytes<1>{kQuote}); };
   char last[kWindow];
   for (std::size_t window = 0; window < content.size(); window += kWindow) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <system_error>
 #include <thread>
@@ -42,5 +43,19 @@ void RunOnWorkers([[maybe_unused]] std::size_t workers, const Work& work) {
   work();
 #endif
 }
+
+// Runs `work` with each part's number, from 0 to `parts` - 1, on as many workers: each takes the
+// next part not yet taken.
+template <typename Work>
+void RunParts(std::size_t parts, const Work& work) {
+  std::atomic<std::size_t> next = 0;
+  RunOnWorkers(parts, [&] {
+    for (std::size_t k; (k = next++) < parts;)
+      work(k);
+  });
+}
+
+// Below this many bytes, starting a thread for a part of a text costs more than it saves.
+inline constexpr std::size_t kLeastBytesInParts = 1 << 20;
 
 }  // namespace aspclip

@@ -1,9 +1,11 @@
 #include "charset.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "charset_names.h"
 #include "convert/scan/scan.h"
+#include "convert/workers.h"
 #include "input.h"
 #include "utf8.h"
 
@@ -66,8 +68,7 @@ std::size_t SingleByteCharset::AsciiKeptAt(std::string_view text, std::size_t i)
   return asciiKept_ ? AsciiRunAt(text, i) : 0;
 }
 
-// Sized first, then written in place: a page's text is large, and appending would copy it.
-Status SingleByteCharset::ToUtf8(std::string_view bytes, std::string& utf8) {
+std::size_t SingleByteCharset::DecodedSize(std::string_view bytes, std::size_t& badByte) const {
   std::size_t size = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (const std::size_t ascii = AsciiKeptAt(bytes, i); ascii > 0) {
@@ -76,14 +77,16 @@ Status SingleByteCharset::ToUtf8(std::string_view bytes, std::string& utf8) {
       continue;
     }
     const std::size_t length = lengths_[static_cast<unsigned char>(bytes[i])];
-    if (length == 0) return InvalidByteAt(i);
+    if (length == 0) {
+      badByte = i;
+      return 0;
+    }
     size += length;
   }
-  const std::size_t start = utf8.size();
-  utf8.reserve(start + size);
-  AdviseHugePages(utf8.data() + start, size);
-  utf8.resize(start + size);
-  char* out = utf8.data() + start;
+  return size;
+}
+
+void SingleByteCharset::Decode(std::string_view bytes, char* out) const {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (const std::size_t ascii = AsciiKeptAt(bytes, i); ascii > 0) {
       out = std::copy_n(bytes.data() + i, ascii, out);
@@ -93,6 +96,32 @@ Status SingleByteCharset::ToUtf8(std::string_view bytes, std::string& utf8) {
     const auto b = static_cast<unsigned char>(bytes[i]);
     out = std::copy_n(decoded_[b].data(), lengths_[b], out);
   }
+}
+
+// A large text goes in parts, one a core at once.
+Status SingleByteCharset::ToUtf8(std::string_view bytes, std::string& utf8) {
+  return ToUtf8InParts(bytes, utf8, bytes.size() < kLeastBytesInParts ? 1 : Cores());
+}
+
+// Sized first, then written in place: a page's text is large, and appending would copy it. Each
+// part is sized, and then written at its place.
+Status SingleByteCharset::ToUtf8InParts(std::string_view bytes, std::string& utf8,
+                                        std::size_t parts) {
+  const std::size_t partBytes = bytes.size() / parts;
+  const auto part = [&](std::size_t k) {
+    return bytes.substr(partBytes * k, k + 1 == parts ? kNotFound : partBytes);
+  };
+  std::vector<std::size_t> sizes(parts), badBytes(parts, kNotFound);
+  RunParts(parts, [&](std::size_t k) { sizes[k] = DecodedSize(part(k), badBytes[k]); });
+  std::vector<std::size_t> starts = {utf8.size()};  // of each part's UTF-8
+  for (std::size_t k = 0; k < parts; ++k) {
+    if (badBytes[k] != kNotFound) return InvalidByteAt(partBytes * k + badBytes[k]);
+    starts.push_back(starts.back() + sizes[k]);
+  }
+  utf8.reserve(starts.back());
+  AdviseHugePages(utf8.data() + starts.front(), starts.back() - starts.front());
+  utf8.resize(starts.back());
+  RunParts(parts, [&](std::size_t k) { Decode(part(k), utf8.data() + starts[k]); });
   return Status::Ok();
 }
 

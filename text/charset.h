@@ -74,6 +74,9 @@ class SingleByteCharset final : public Charset {
 
   Status ToUtf8(std::string_view bytes, std::string& utf8) override;
   Status FromUtf8(std::string_view utf8, std::string& bytes) override;
+  // ToUtf8 of `bytes` cut into `parts` parts (one at least), each decoded on a thread of its own
+  // where there are threads; the same for any number of parts.
+  Status ToUtf8InParts(std::string_view bytes, std::string& utf8, std::size_t parts);
 
  private:
   static constexpr int kByteValues = 256;
@@ -81,6 +84,10 @@ class SingleByteCharset final : public Charset {
   // Where every ASCII byte stands for itself, the ASCII at `i` is the same in both encodings: how
   // many bytes of it a block holds, or 0.
   std::size_t AsciiKeptAt(std::string_view text, std::size_t i) const;
+  // The size of the UTF-8 of `bytes`; 0 when one is no character, `badByte` then saying where.
+  std::size_t DecodedSize(std::string_view bytes, std::size_t& badByte) const;
+  // Writes the UTF-8 of `bytes`, every one a character, at `out`.
+  void Decode(std::string_view bytes, char* out) const;
 
   std::array<std::string, kByteValues> decoded_;
   std::array<std::uint8_t, kByteValues> lengths_{};  // of each byte's UTF-8; 0 for no character

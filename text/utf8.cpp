@@ -125,10 +125,8 @@ Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts, bool wideVec
     starts.push_back(PartStart(bytes, std::max(starts.back(), bytes.size() / parts * k)));
   starts.push_back(bytes.size());
   std::vector<Utf8Scan> scans(parts);
-  std::atomic<std::size_t> next = 0;
-  RunOnWorkers(parts, [&] {
-    for (std::size_t k; (k = next++) < parts;)
-      scans[k] = ScanPart(bytes.substr(starts[k], starts[k + 1] - starts[k]), wideVectors);
+  RunParts(parts, [&](std::size_t k) {
+    scans[k] = ScanPart(bytes.substr(starts[k], starts[k + 1] - starts[k]), wideVectors);
   });
   Utf8Scan whole{kNotFound, 0};
   for (std::size_t k = 0; k < parts; ++k) {
@@ -139,11 +137,9 @@ Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts, bool wideVec
 }
 
 // Bytes fresh from memory are read at a fraction of the speed of the scan: a large text is
-// scanned in parts, one a core at once. Below this size, starting a thread costs more than it
-// saves.
+// scanned in parts, one a core at once.
 Utf8Scan ScanUtf8(std::string_view bytes) {
-  constexpr std::size_t kLeastSplit = 1 << 20;
-  return ScanUtf8InParts(bytes, bytes.size() < kLeastSplit ? 1 : Cores());
+  return ScanUtf8InParts(bytes, bytes.size() < kLeastBytesInParts ? 1 : Cores());
 }
 
 std::string LowerCase(std::string_view text) {

@@ -1,3 +1,4 @@
+#include "text/charset.h"
 #include "text/line_breaks.h"
 #include "text/utf8.h"
 #include "text/wtf8.h"
@@ -119,6 +120,45 @@ TEST(TextEncoding, EveryCheckFindsFaultsAnywhere) {
           }
         }
       }
+    }
+  }
+}
+
+// A single-byte encoding decodes a large text in parts at once: cut anywhere, it gives the same
+// UTF-8 as whole, and names the first byte that is no character wherever it stands.
+TEST(TextEncoding, SingleByteDecodingInPartsIsAsWhole) {
+  // A toy encoding: ASCII, 0xE9 for U+00E9, 0x80 for U+20AC, and 0x81 for no character.
+  SingleByteCharset charset("toy", [](char byte, std::string& utf8) {
+    const auto b = static_cast<unsigned char>(byte);
+    utf8 = b < 0x80    ? std::string(1, byte)
+           : b == 0xE9 ? "\xC3\xA9"
+           : b == 0x80 ? "\xE2\x82\xAC"
+                       : "";
+    return !utf8.empty();
+  });
+  std::string bytes, expected;
+  for (int k = 0; k < 50000; ++k) {  // more than a megabyte, as ToUtf8 takes in parts
+    bytes += "caf\xE9 \x80 a line of ASCII\r\n";
+    expected += "caf\xC3\xA9 \xE2\x82\xAC a line of ASCII\r\n";
+  }
+  bytes += '\x80';  // so that no number of parts divides it evenly
+  expected += "\xE2\x82\xAC";
+  for (std::size_t parts = 1; parts <= 5; ++parts) {
+    std::string utf8 = "kept";
+    ASSERT_TRUE(charset.ToUtf8InParts(bytes, utf8, parts).ok()) << parts;
+    EXPECT_TRUE(utf8 == "kept" + expected) << parts;
+  }
+  const std::size_t half = bytes.size() / 2;
+  for (const std::size_t bad : {std::size_t{0}, half - 1, half, half + 7, bytes.size() - 1}) {
+    std::string faulty = bytes;
+    faulty[bad] = '\x81';
+    if (bad + 2 < faulty.size()) faulty[faulty.size() - 2] = '\x81';  // a later one, never named
+    for (std::size_t parts = 1; parts <= 5; ++parts) {
+      std::string utf8;
+      const Status status = charset.ToUtf8InParts(faulty, utf8, parts);
+      EXPECT_EQ(status.reason(),
+                "input is not valid toy (bad byte at offset " + std::to_string(bad) + ")")
+          << bad << " in " << parts;
     }
   }
 }
