@@ -19,7 +19,8 @@ bool IsWriteLineAt(std::string_view rest, bool more);
 // operands separated by " & " and continued onto a new line once a generated line holds more than
 // the limit. Every output line ends in a line break. A statement continued over several physical
 // lines is one line here. The statements come as records; a line of the page's own code that
-// begins with the statement word is a write too, judged by its text.
+// begins with the statement word is a write too, judged by its text. A run opens with the append
+// to OutputString, which the rewrite behind would make of its statement word.
 class WriteMerger {
  public:
   // What a line's start must show to tell a write: the statement word, and behind its space the

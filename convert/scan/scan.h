@@ -122,7 +122,7 @@ inline void ForEachOf(std::string_view text, std::size_t from, char stop, Visit 
   };
   const auto blockMask = [&](const char* at) { return BlockMask(at, StopBytes<1>{stop}); };
   std::size_t i = from;
-  for (; text.size() - i >= kWindowBytes && i <= text.size(); i += kWindowBytes)
+  for (; i <= text.size() && text.size() - i >= kWindowBytes; i += kWindowBytes)
     visitEach(i, WindowMask(text.data() + i, blockMask));
   for (; i + kBlockBytes <= text.size(); i += kBlockBytes)
     visitEach(i, blockMask(text.data() + i));
