@@ -1,7 +1,6 @@
 #include "utf8.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -85,9 +84,10 @@ std::size_t FindInvalidUtf8(std::string_view bytes) {
   return ValidUntil(bytes, i, bytes.size()) ? kNotFound : i;
 }
 
-// Four blocks at a time: their lone line breaks are counted as in LoneLineBreaksIn, and they are
-// validated sequence by sequence only when they hold bytes beyond ASCII. A sequence may reach
-// into the next four blocks, which then start validated that far.
+// From where the check with wider vectors stops, if it runs, four blocks at a time: their lone
+// line breaks are counted as in LoneLineBreaksIn, and they are validated sequence by sequence only
+// when they hold bytes beyond ASCII. A sequence may reach into the next four blocks, which then
+// start validated that far.
 Utf8Scan ScanPart(std::string_view bytes, bool wideVectors) {
   constexpr std::size_t kStretch = 4 * kBlockBytes;
   const char* at = bytes.data();
