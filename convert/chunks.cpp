@@ -10,12 +10,9 @@
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
-constexpr char kPercent = kBlockClose[0];
-
 // A closing delimiter at `percent` that opens nothing: the "<" of an opening one is not in front.
 bool PlainCloseAt(std::string_view page, std::size_t percent) {
-  return percent + 1 < page.size() && page[percent + 1] == kBlockClose[1] &&
-         (percent == 0 || page[percent - 1] != kBlockOpen[0]);
+  return ClosesAt(page, percent) && !OpensAt(page, percent);
 }
 
 // Markup with something to write: more than spaces and line breaks.

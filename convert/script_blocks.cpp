@@ -11,17 +11,6 @@
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
 
-static_assert(kBlockOpen[1] == kBlockClose[0], "both delimiters hold the percent sign");
-constexpr char kPercent = kBlockClose[0];
-
-// Whether the percent sign at `percent` is an opening or a closing delimiter's; it may be both.
-bool OpensAt(std::string_view page, std::size_t percent) {
-  return percent > 0 && page[percent - 1] == kBlockOpen[0];
-}
-bool ClosesAt(std::string_view page, std::size_t percent) {
-  return percent + 1 < page.size() && page[percent + 1] == kBlockClose[1];
-}
-
 // The first or the last opening and closing delimiters, found in one scan of the percent signs
 // from the page's start or from its end.
 struct Delimiters {

@@ -41,16 +41,10 @@ std::size_t ValidSequenceLength(std::string_view bytes, std::size_t i) {
 // Passes `i` over the valid sequences that start before `to`. False when one is invalid, `i` then
 // standing at its first byte.
 bool ValidUntil(std::string_view bytes, std::size_t& i, std::size_t to) {
-  // Most of a page is ASCII, whose runs are passed over four blocks at a time.
-  constexpr std::size_t kAsciiRun = 4 * kBlockBytes;
-  const auto asciiRun = [&] {
-    const char* at = bytes.data() + i;
-    return (BeyondAsciiMask(at) | BeyondAsciiMask(at + kBlockBytes) |
-            BeyondAsciiMask(at + 2 * kBlockBytes) | BeyondAsciiMask(at + 3 * kBlockBytes)) == 0;
-  };
+  // Most of a page is ASCII, whose runs are passed over a window at a time.
   while (i < to) {
-    if (to - i >= kAsciiRun && asciiRun()) {
-      i += kAsciiRun;
+    if (to - i >= kWindowBytes && WindowMask(bytes.data() + i, BeyondAsciiMask) == 0) {
+      i += kWindowBytes;
       continue;
     }
     if (const std::size_t ascii = AsciiRunAt(bytes, i); ascii > 0) {
@@ -77,36 +71,22 @@ std::size_t PartStart(std::string_view bytes, std::size_t at) {
   return at;
 }
 
-}  // namespace
-
-std::size_t FindInvalidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  return ValidUntil(bytes, i, bytes.size()) ? kNotFound : i;
-}
-
-// From where the check with wider vectors stops, if it runs, four blocks at a time: their lone
-// line breaks are counted as in LoneLineBreaksIn, and they are validated sequence by sequence only
-// when they hold bytes beyond ASCII. A sequence may reach into the next four blocks, which then
-// start validated that far.
+// From where the check with wider vectors stops, if it runs, a window at a time: its lone line
+// breaks are counted as in LoneLineBreaksIn, and it is validated sequence by sequence only when it
+// holds bytes beyond ASCII. A sequence may reach into the next window, which then starts validated
+// that far.
 Utf8Scan ScanPart(std::string_view bytes, bool wideVectors) {
-  constexpr std::size_t kStretch = 4 * kBlockBytes;
   const char* at = bytes.data();
   Utf8Scan scan{kNotFound, bytes.starts_with('\n')};
   std::size_t valid = wideVectors ? CheckedWithWideVectors(bytes, scan.loneLineBreaks) : 0;
   std::size_t i = valid;
-  for (; bytes.size() - i > kStretch; i += kStretch) {  // the stretch, and the byte behind it
+  for (; bytes.size() - i > kWindowBytes; i += kWindowBytes) {  // the window, and the byte behind
     PrefetchPageAhead(bytes, i);  // a page freshly read or mapped comes from memory
-    std::uint32_t beyond = 0;
-    std::uint64_t loneBits = 0;
-    for (std::size_t k = 0; k < kStretch; k += kBlockBytes) {
-      const char* block = at + i + k;
-      beyond |= BeyondAsciiMask(block);
-      loneBits |= std::uint64_t{LoneLineBreakBits(block)} << k;
-    }
-    if (loneBits != 0) scan.loneLineBreaks += static_cast<std::size_t>(std::popcount(loneBits));
-    if (beyond == 0) {
-      valid = i + kStretch;
-    } else if (!ValidUntil(bytes, valid, i + kStretch)) {
+    if (const std::uint64_t loneBits = WindowMask(at + i, LoneLineBreakBits); loneBits != 0)
+      scan.loneLineBreaks += static_cast<std::size_t>(std::popcount(loneBits));
+    if (WindowMask(at + i, BeyondAsciiMask) == 0) {
+      valid = i + kWindowBytes;
+    } else if (!ValidUntil(bytes, valid, i + kWindowBytes)) {
       scan.badByte = valid;
       return scan;
     }
@@ -117,6 +97,13 @@ Utf8Scan ScanPart(std::string_view bytes, bool wideVectors) {
   }
   scan.loneLineBreaks += LoneLineBreaksIn(bytes, i, bytes.size());
   return scan;
+}
+
+}  // namespace
+
+std::size_t FindInvalidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  return ValidUntil(bytes, i, bytes.size()) ? kNotFound : i;
 }
 
 Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts, bool wideVectors) {
