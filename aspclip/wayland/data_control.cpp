@@ -2,49 +2,21 @@
 
 #include <fcntl.h>
 #include <glib-unix.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "aspclip/clipboard_run.h"
+#include "offer.h"
 #include "protocol.h"
-#include "text/utf8.h"
 #include "text_source.h"
 
 namespace aspclip {
 namespace {
 
-// The types a text is read in, best first: the one that names its encoding, then those that
-// X11 programs offer through XWayland.
-constexpr const char* kTextTypes[] = {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"};
-
-constexpr std::size_t kReadBytes = 64 * 1024;
-
 Status LostCompositor() {
   return Status::Failed("lost the connection to the Wayland compositor");
-}
-
-// Reads the pipe to its end while the owner keeps sending, at most kMostClipboardBytes.
-Status ReadPipe(int fd, std::string& bytes) {
-  pollfd readable{fd, POLLIN, 0};
-  for (;;) {
-    const int ready = poll(&readable, 1, static_cast<int>(kOwnerAnswerMs));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) return Status::FromErrno("cannot wait for the clipboard's text");
-    if (ready == 0) return OwnerDidNotAnswer();
-    const std::size_t had = bytes.size();
-    bytes.resize(had + kReadBytes);
-    const ssize_t got = read(fd, bytes.data() + had, kReadBytes);
-    bytes.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
-    if (got == 0) return Status::Ok();
-    if (got < 0 && errno != EINTR && errno != EAGAIN) {
-      return Status::FromErrno("cannot read the clipboard's text");
-    }
-    if (bytes.size() > kMostClipboardBytes) return ClipboardTextTooLarge(bytes.size());
-  }
 }
 
 }  // namespace
@@ -164,13 +136,7 @@ void DataControlClipboard::Replaced() {
 }
 
 std::string DataControlClipboard::TextType() const {
-  if (selection_ == nullptr) return {};
-  for (const char* wanted : kTextTypes) {
-    for (const std::string& type : selection_->types) {
-      if (LowerCase(type) == LowerCase(wanted)) return type;
-    }
-  }
-  return {};
+  return selection_ == nullptr ? std::string() : BestTextType(selection_->types);
 }
 
 Status DataControlClipboard::Read(const std::string& type, std::string& bytes) {
@@ -183,7 +149,7 @@ Status DataControlClipboard::Read(const std::string& type, std::string& bytes) {
     close(pipeEnds[0]);
     return LostCompositor();
   }
-  Status read = ReadPipe(pipeEnds[0], bytes);
+  Status read = ReadOwnersPipe(pipeEnds[0], bytes);
   close(pipeEnds[0]);
   return read;
 }

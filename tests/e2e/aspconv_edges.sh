@@ -8,7 +8,7 @@ set -u
 ASPCONV=$(realpath "$1")
 REFERENCE=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
-skip_if_missing "$(missing_tools setpriv iconv mkfifo python3)"
+skip_if_missing "$(missing_tools setpriv iconv mkfifo python3 /usr/bin/time)"
 T=$(mktemp -d)
 chmod 755 "$T"
 trap 'rm -rf "$T"' EXIT
@@ -55,6 +55,12 @@ aspconv -o odd-code odd 2>err; rc=$?
 check "not regular files in a site: named, counted" \
   "1 aspconv: odd/dangling.asp: not a regular file~aspconv: odd/fifo.inc: not a regular file~converted 1 file, 2 failed~" \
   "$rc $(tr '\n' '~' <err)"
+
+# A link to a folder is not followed: a link back up would walk the site again and again.
+mkdir walk; cp page.asp walk/a.asp; ln -s .. walk/up; ln -s "$T/walk" walk/self
+aspconv -o walk-code walk 2>err; rc=$?
+check "links to folders in a site: not followed" "0 |a.vb" \
+  "$rc $(cat err)|$(cd walk-code && find . -type f | sed 's|^\./||' | xargs)"
 
 # Encodings with a byte-order mark or a state, over many pieces: one state for the whole code.
 /usr/bin/python3 -c "
@@ -149,19 +155,40 @@ rm -rf sig-code sig quotes.asp
 
 # A file that shrinks while it is read: no death by a signal, and no temporary left; the page
 # converts from what was read, or fails with a message.
-head -c 200000000 /dev/zero | tr '\0' a >shrinking.asp
-timeout 60 "$ASPCONV" shrinking.asp -o shrinking.vb 2>err & run=$!
-sleep 0.1; truncate -s 1000 shrinking.asp
+# It shrinks once the run has mapped it; the rest of it is read as nothing, which the sanitizers'
+# build reads slowly, so that build takes a smaller file.
+head -c "$((quote_mb * 2 / 3))000000" /dev/zero | tr '\0' a >shrinking.asp
+timeout 120 "$ASPCONV" shrinking.asp -o shrinking.vb 2>err & run=$!
+for _ in $(seq 1000); do
+  grep -qs shrinking.asp "/proc/$(pgrep -P "$run")/maps" || ! alive "$run" && break
+  sleep 0.01
+done
+truncate -s 1000 shrinking.asp
 wait "$run"; rc=$?
 check "a file shrinking as it is read: converted or refused with a word" yes \
   "$( { [ "$rc" = 0 ] || { [ "$rc" = 1 ] && grep -q 'shrinking.asp: cannot read input: the file changed while it was read' err; }; } && [ "$(leftovers .)" = 0 ] && echo yes || echo "no: $rc $(cat err)")"
 rm -f shrinking.asp shrinking.vb
+
+# A page whose one clean cut comes early: its large last chunk's code goes out as it is made, not
+# held whole, so the run holds little more than the page. The sanitizers' memory is their own.
+if [ -z "${ASPCONV_SANITIZED:-}" ]; then
+  /usr/bin/python3 -c "
+import sys
+sys.stdout.write('<p>a</p>\r\n<%\r\nx = 1\r\n%>' * 5000 + '<p>a line of markup</p>\r\n' * (64 * 2**20 // 25))" >early.asp
+  kb=$( { /usr/bin/time -f %M timeout 60 "$ASPCONV" early.asp -o early.vb; } 2>&1); rc=$?
+  check "one early cut in a 64 MB page: peak memory within 1.25 times the page" "0 yes" \
+    "$rc $([ "${kb:-0}" -gt 0 ] && [ "$kb" -lt $(( $(stat -c %s early.asp) * 5 / 4 / 1024 )) ] && echo yes || echo "no: ${kb} KiB")"
+  rm -f early.asp early.vb
+fi
 
 # A name as long as a name may be: its temporary fits too.
 long=$(printf 'p%.0s' $(seq 240)).asp
 cp page.asp "$long"
 aspconv "$long" -o "${long%.asp}.vb"; rc=$?
 check "a page name of 244 characters" "0 $(sum <page.vb)" "$rc $(sum <"${long%.asp}.vb")"
+longest=$(printf 'q%.0s' $(seq 252)).vb
+aspconv page.asp -o "$longest"; rc=$?
+check "an output name of 255 bytes, the most a name may have" "0 $(sum <page.vb)" "$rc $(sum <"$longest")"
 
 # A read-only output is replaced with its permissions kept, as editors that save by rename do.
 printf old >readonly.vb; chmod 444 readonly.vb
@@ -170,7 +197,7 @@ check "a read-only target: replaced, still read-only" "0 $(sum <page.vb) 444" \
   "$rc $(sum <readonly.vb) $(stat -c %a readonly.vb)"
 
 # Each message names the real cause and the real operand.
-printf 'x' >a-file
+printf 'x' >a-file; mkdir a-folder
 while IFS=';' read -r arguments code err; do
   aspconv $arguments </dev/null >/dev/null 2>err; rc=$?
   check "message for '$arguments'" "$code;$err" "$rc;$(tr '\n' '~' <err)"
@@ -180,7 +207,9 @@ page.asp -xy;2;aspconv: unrecognized option '-x'~Try 'aspconv --help'.~
 --encoding= page.asp;2;aspconv: unknown encoding ''~Try 'aspconv --help'.~
 -o newdir/ page.asp;0;
 -o twice page.asp page.asp;0;
+-o a-folder page.asp;0;
 CASES
+check "-o A_FOLDER with one page: the page's code in it" "$(sum <page.vb)" "$(sum <a-folder/page.vb)"
 check "-o newdir/: the page's code in it" "$(sum <page.vb)" "$(sum <newdir/page.vb)"
 check "a page named twice: converted once, without a clash" "$(sum <page.vb)" "$(sum <twice/page.vb)"
 
@@ -201,6 +230,13 @@ check "auto, a mixed site: summary" "0 converted 6 files, 0 failed (3 GB18030, 3
 check "auto: a GBK page's code in GBK" "$(iconv -f GB18030 -t UTF-8 <mixed/gbk1.asp | reference | sum)" \
   "$(iconv -f GB18030 -t UTF-8 <mixed-code/gbk1.vb | sum)"
 check "auto: a UTF-8 page's code in UTF-8" "$(reference <mixed/utf1.asp | sum)" "$(sum <mixed-code/utf1.vb)"
+# A page that fails counts as failed alone, not under its encoding.
+mkdir auto; for k in a b c; do cp page.asp "auto/$k.asp"; done
+mkdir -p auto-code/c.vb
+aspconv --encoding auto -o auto-code auto 2>err; rc=$?
+check "auto, a page that fails: counted as failed alone" \
+  "1 aspconv: auto-code/c.vb: cannot write output: Is a directory~converted 2 files, 1 failed (2 UTF-8)~" \
+  "$rc $(tr '\n' '~' <err)"
 aspconv mixed/gbk0.asp 2>err >/dev/null; rc=$?
 check "a GBK page without --encoding: the hint names auto and the detector's guess" \
   "1 aspconv: mixed/gbk0.asp: input is not valid UTF-8 (bad byte at offset 3) (try --encoding auto, which reads it as GB18030)" \

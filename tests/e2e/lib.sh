@@ -36,28 +36,91 @@ missing_tools() {  # missing_tools TOOL...: those of them not on PATH
   for tool in "$@"; do command -v "$tool" >/dev/null || printf ' %s' "$tool"; done
 }
 
+# environment_failed WHAT LOG: the environment a group needs did not start; the group fails at
+# once, with that environment's log.
+environment_failed() {
+  fail=$((fail + 1)); echo "FAIL $1 started: see its log"
+  [ -f "$2" ] && tail -n 40 "$2" | sed 's/^/  | /'
+  exit 1
+}
+# until_ready SECONDS PID CONDITION...: waits for CONDITION while PID lives, at most SECONDS.
+until_ready() {
+  local deadline=$((SECONDS + $1)) pid=$2; shift 2
+  until "$@"; do
+    alive "$pid" && [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
 # start_xvfb DIR: Xvfb on a display of its own choosing, which DISPLAY then names; XVFB_PID is it.
 start_xvfb() {
-  Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$1/display" 2>/dev/null &
+  Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$1/display" 2>"$1/xvfb.log" &
   XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.05; done
+  until_ready 30 "$XVFB_PID" test -s "$1/display" || environment_failed Xvfb "$1/xvfb.log"
   export DISPLAY=:$(cat "$1/display")
 }
 
-# unprivileged COMMAND...: runs COMMAND as it is, or, run as root, as a system user of the tests'
-# own, for sway refuses to run as root. Its files must be where that user can read them.
+# start_wine STATE DIR: a Wine server for the prefix in STATE, made there first where it is not
+# yet, its socket in DIR; LOG then names Wine's log. What Wine writes beside its prefix (menu
+# entries, its server's socket) stays in the test's folders, not in the user's home or /tmp.
+# Wine's background processes inherit standard output and error and would hold a capturing pipe
+# open forever, so every start of Wine sends them to LOG.
+start_wine() {
+  mkdir -p "$1/home"
+  export WINEPREFIX=$1/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+  export HOME=$1/home TMPDIR=$2
+  LOG=$1/wine.log
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    timeout 300 wineboot -i >>"$LOG" 2>&1 || environment_failed "the Wine prefix" "$LOG"
+    # With no window manager, winex11 waits 2 s for every managed window to unmap.
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$LOG" 2>&1
+    timeout 300 wineserver -w
+  fi
+  wineserver -p >>"$LOG" 2>&1
+  [ "$(timeout 120 wine cmd /c echo ready 2>>"$LOG" | tr -d '\r')" = ready ] || environment_failed Wine "$LOG"
+}
+
+# own NAME VARIABLE=VALUE: the live processes named NAME whose environment holds VARIABLE=VALUE,
+# such as the display or runtime folder a test gave them: a test's own, never another user's.
+own() {
+  local p
+  for p in $(pgrep -x "$1"); do
+    alive "$p" && tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF -- "$2" && echo "$p"
+  done
+}
+end_own() {  # end_own NAME VARIABLE=VALUE: ends those processes
+  local p
+  for p in $(own "$@"); do kill -KILL "$p" 2>/dev/null; done
+}
+
+# The system user of the tests' own that `unprivileged` runs as, for sway refuses to run as root.
+TEST_USER=aspclip-wayland-test
+# make_test_user: makes that user where it is not there yet (TEST_USER_MADE then says so).
+make_test_user() {
+  id "$TEST_USER" >/dev/null 2>&1 && return
+  useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+    "$TEST_USER" || { echo "FAIL the test user made: useradd failed"; exit 1; }
+  TEST_USER_MADE=1
+}
+remove_test_user() {  # removes the user if make_test_user made it
+  [ -n "${TEST_USER_MADE:-}" ] && userdel "$TEST_USER" 2>/dev/null
+  return 0
+}
+# unprivileged COMMAND...: runs COMMAND as it is, or, run as root, as the test user. Its files
+# must be where that user can read them.
 unprivileged() {
   [ "$(id -u)" != 0 ] && { "$@"; return; }
-  local user=aspclip-wayland-test
-  id "$user" >/dev/null 2>&1 ||
-    useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
-  setpriv --reuid="$user" --regid="$user" --init-groups "$@"
+  setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --init-groups "$@"
 }
-# A runtime folder of the user `unprivileged` runs as, under DIR, for its sessions' sockets.
-make_runtime_folder() {  # make_runtime_folder DIR
-  mkdir -m 700 "$1/run"
-  [ "$(id -u)" = 0 ] && chown aspclip-wayland-test: "$1/run"
-  echo "$1/run"
+# make_runtime_folder DIR: RUNTIME, a runtime folder of the user `unprivileged` runs as, under DIR,
+# for its sessions' sockets; run as root, the test user is made first.
+make_runtime_folder() {
+  RUNTIME=$1/run
+  mkdir -m 700 "$RUNTIME"
+  if [ "$(id -u)" = 0 ]; then
+    make_test_user
+    chown "$TEST_USER:" "$RUNTIME"
+  fi
 }
 
 # start_sway DIR: sway, headless and with XWayland on as real sessions have it, in the runtime
@@ -67,13 +130,21 @@ start_sway() {
   WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     sway -c "$1/sway.conf" >"$1/sway.log" 2>&1 &
   SWAY_PID=$!
-  local socket=""
-  for _ in $(seq 100); do
-    socket=$(ls "$XDG_RUNTIME_DIR" | grep -m1 '^wayland-[0-9]*$') &&
-      ls "$XDG_RUNTIME_DIR"/sway-ipc.* >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  export WAYLAND_DISPLAY=$socket SWAYSOCK
+  until_ready 30 "$SWAY_PID" sway_ready || environment_failed sway "$1/sway.log"
+  export WAYLAND_DISPLAY SWAYSOCK
+  WAYLAND_DISPLAY=$(ls "$XDG_RUNTIME_DIR" | grep -m1 '^wayland-[0-9]*$')
   SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.* | head -1)
   unset DISPLAY
+}
+sway_ready() {
+  ls "$XDG_RUNTIME_DIR" | grep -q '^wayland-[0-9]*$' && ls "$XDG_RUNTIME_DIR"/sway-ipc.* >/dev/null 2>&1
+}
+
+# check_session_bus: the session bus that dbus-run-session started answers, and so does the
+# accessibility bus that the box's text is read through.
+check_session_bus() {
+  timeout 20 dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetId >"$1/dbus.log" 2>&1 || environment_failed "the session bus" "$1/dbus.log"
+  timeout 20 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.a11y.Bus.GetAddress >"$1/atspi.log" 2>&1 || environment_failed AT-SPI "$1/atspi.log"
 }

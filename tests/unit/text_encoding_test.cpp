@@ -3,9 +3,16 @@
 #include "text/utf8.h"
 #include "text/wtf8.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "convert/scan/scan.h"
+#include "convert/workers.h"
 
 namespace aspclip {
 namespace {
@@ -122,6 +129,36 @@ TEST(TextEncoding, EveryCheckFindsFaultsAnywhere) {
       }
     }
   }
+}
+
+// Each check reads no byte past the text's end: a text that ends where readable memory ends is
+// checked whole, at every length among the stretches and blocks and at lengths that are checked in
+// parts, in ASCII and in two-byte characters.
+TEST(TextEncoding, EveryCheckStopsAtTheTextsEnd) {
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  const std::size_t longest = 3 << 20;
+  const std::size_t mapped = (longest + page - 1) / page * page + page;
+  void* memory = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(memory, MAP_FAILED);
+  char* const guard = static_cast<char*>(memory) + mapped - page;
+  ASSERT_EQ(mprotect(guard, page, PROT_NONE), 0);
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 2; n <= 1100; n += 2)
+    lengths.push_back(n);
+  for (const std::size_t n : {kLeastBytesInParts, kLeastBytesInParts + 4096, longest})
+    lengths.push_back(n);
+  for (const std::string_view fill : {"ab", "\xC3\xA9"}) {
+    for (char* at = static_cast<char*>(memory); at < guard; at += fill.size())
+      std::copy(fill.begin(), fill.end(), at);
+    for (const std::size_t n : lengths) {
+      const std::string_view bytes(guard - n, n);
+      for (const bool wideVectors : {true, false}) {
+        for (const std::size_t parts : {1, 3})
+          EXPECT_EQ(ScanUtf8InParts(bytes, parts, wideVectors).badByte, kNotFound) << n;
+      }
+    }
+  }
+  munmap(memory, mapped);
 }
 
 // A single-byte encoding decodes a large text in parts at once: cut anywhere, it gives the same

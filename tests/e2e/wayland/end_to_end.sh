@@ -20,14 +20,15 @@ if [ -z "${E2E_INNER:-}" ]; then
   cp "$1" "$T/kit/aspclip"; cp "$2" "$T/kit/reference"
   cp "$HERE/end_to_end.sh" "$HERE/../x11/dialog_text.py" "$T/kit/"; cp "$HERE/../lib.sh" "$T/"
   chmod -R a+rX "$T"
-  runtime=$(make_runtime_folder "$T")
+  make_runtime_folder "$T"
   (cd / && unprivileged env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$T" \
-    ${CI:+CI=$CI} ${ASPCLIP_NO_SKIPS:+ASPCLIP_NO_SKIPS=1} XDG_RUNTIME_DIR="$runtime" E2E_INNER=1 \
+    ${CI:+CI=$CI} ${ASPCLIP_NO_SKIPS:+ASPCLIP_NO_SKIPS=1} XDG_RUNTIME_DIR="$RUNTIME" E2E_INNER=1 \
     timeout 600 dbus-run-session -- "$T/kit/end_to_end.sh" "$T/kit/aspclip" "$T/kit/reference") \
     2> >(grep -v -e 'fd limit' -e 'ctivat' -e SpiRegistry -e 'connection to' >&2)
   rc=$?
-  pkill -u "$(stat -c %u "$runtime")" -x aspclip 2>/dev/null
+  end_own aspclip "XDG_RUNTIME_DIR=$RUNTIME"
   rm -rf "$T"
+  remove_test_user
   exit $rc
 fi
 
@@ -35,6 +36,7 @@ PROG=$1
 REFERENCE=$2
 NAME=aspclip
 T=$(mktemp -d -p "$XDG_RUNTIME_DIR")
+check_session_bus "$T"
 start_sway "$T"
 cleanup() { kill "$SWAY_PID" 2>/dev/null; wait "$SWAY_PID" 2>/dev/null; rm -rf "$T"; }
 trap cleanup EXIT
@@ -46,8 +48,9 @@ get() {
   local rc=$?
   if [ "$rc" -eq 0 ]; then cat "$T/got"; else echo "[the clipboard could not be read: $rc]"; fi
 }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo gone; }  # cpu_ticks PID
 types() { timeout 10 wl-paste --list-types 2>&1 | tr '\n' ' '; }
-servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
+servers() { own "$NAME" "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR"; }
 expected() { timeout 60 "$REFERENCE" --lf <"$1"; }
 # boxes: the compositor's windows titled as the box, with their app ID.
 boxes() {
@@ -110,6 +113,10 @@ expected "$T/big" >"$T/big.vb"
 timeout 10 wl-paste --no-newline | head -c 1 >/dev/null
 check "a reader that takes one byte and closes: the next reader is served" \
   "$(md5sum <"$T/big.vb")" "$(get | md5sum)"
+server=$(servers | tail -1) ticks=$(cpu_ticks "$server")
+sleep 1
+check "a reader that closed early: the server idles after it" yes \
+  "$([ $(($(cpu_ticks "$server") - ticks)) -lt 20 ] && echo yes || echo "no: $(($(cpu_ticks "$server") - ticks)) ticks in 1 s")"
 timeout 30 wl-paste --no-newline | sleep 30 & stalled=$!
 sleep 0.5
 check "a reader that stalls: another is served meanwhile" "$(md5sum <"$T/big.vb") stalled" \
@@ -164,15 +171,19 @@ close_box; finish $p
 check "copy during the box: newer copy kept, no server" "newer none" \
   "$(get) $(servers | grep . || echo none)"
 
-# A second start while the box shows converts nothing and shows no box of its own.
-put "$T/example"
-"$PROG" & first=$!
-find_box
-timeout 20 "$PROG" 2>"$T/stderr"; rc=$?
-sleep 0.5
-check "double start: second exits 0, one box" "0 1" "$rc $(boxes | wc -l)"
-close_box; finish $first
-check "double start: converted once" "$(md5sum <"$T/example.vb")" "$(get | md5sum)"
+# A second start while the box shows converts nothing and shows no box of its own, whether the
+# display is named by its socket's name or by its path.
+for display in "$WAYLAND_DISPLAY" "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"; do
+  put "$T/example"
+  WAYLAND_DISPLAY=$display "$PROG" & first=$!
+  find_box
+  WAYLAND_DISPLAY=$display timeout 20 "$PROG" 2>"$T/stderr"; rc=$?
+  sleep 0.5
+  check "double start on $display: second exits 0, one box" "0 1" "$rc $(boxes | wc -l)"
+  close_box; finish $first; rc=$?
+  check "double start on $display: the first ends 0, converted once" \
+    "0 $(md5sum <"$T/example.vb")" "$rc $(get | md5sum)"
+done
 
 # A signal while the box shows closes it; the code stays served.
 for signal in TERM HUP INT; do

@@ -183,6 +183,23 @@ int wmain(int argc, wchar_t** argv) {
     printf("%d\n", boxes);
     return 0;
   }
+  if (command == L"front") {  // the title of the window in front
+    wchar_t title[256] = L"";
+    GetWindowTextW(GetForegroundWindow(), title, 256);
+    printf("%s\n", Utf8(title, lstrlenW(title)).c_str());
+    return 0;
+  }
+  if (command == L"takefront") {  // a window of its own in front, until it is ended
+    HWND window = CreateWindowW(L"STATIC", L"clipio-front", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200,
+                                100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(window);
+    printf("ready\n");
+    fflush(stdout);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+      DispatchMessageW(&message);
+    return 0;
+  }
   if (command == L"holdopen" && argc == 3) {
     if (!Open()) return 1;
     printf("open\n");

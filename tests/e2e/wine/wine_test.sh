@@ -13,27 +13,17 @@ missing=$(missing_tools wine wineserver wineboot Xvfb python3)
 for exe in aspclip aspconv clipio; do [ -f "$WIN/$exe.exe" ] || missing="$missing $WIN/$exe.exe"; done
 skip_if_missing "$missing"
 
-# Wine's background processes inherit standard output and error and would hold a capturing pipe
-# open forever, so every start of Wine sends them to a file.
 mkdir -p "$STATE"
-export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-LOG=$STATE/wine.log
 T=$(mktemp -d)
 start_xvfb "$T"
 cleanup() {
   [ -n "${HOLD:-}" ] && kill "$HOLD" 2>/dev/null
-  wineserver -k >>"$LOG" 2>&1
+  wineserver -k >>"${LOG:-/dev/null}" 2>&1
   kill "$XVFB_PID" 2>/dev/null
   rm -rf "$T"
 }
 trap cleanup EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  timeout 300 wineboot -i >>"$LOG" 2>&1
-  # With no window manager, winex11 waits 2 s for every managed window to unmap.
-  timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$LOG" 2>&1
-  timeout 300 wineserver -w
-fi
-wineserver -p >>"$LOG" 2>&1
+start_wine "$STATE" "$T"
 # Wine's clipboard holder exits a moment after the last Wine program: one stays alive throughout.
 wine "$WIN/clipio.exe" hold >>"$LOG" 2>&1 &
 HOLD=$!
@@ -93,12 +83,19 @@ CASES
 clipio get "$T/out"
 check "arguments: clipboard untouched" "$(sum "$T/example")" "$(sum "$T/out")"
 
-# A second start while the box is up converts nothing; the box it finds stays the only one.
+# A second start while the box is up converts nothing; the box it finds stays the only one, and
+# comes to the front over another window.
 clipio set "$T/example"
 timeout 60 wine "$WIN/aspclip.exe" >>"$LOG" 2>&1 & first=$!
 for _ in $(seq 100); do [ "$(clipio boxes | tr -d '\r')" = 1 ] && break; sleep 0.05; done
+coproc FRONT { timeout 60 wine "$WIN/clipio.exe" takefront 2>>"$LOG"; }
+front=$FRONT_PID
+read -r _ <&"${FRONT[0]}"
+in_front=$(clipio front | tr -d '\r')
 timeout 20 wine "$WIN/aspclip.exe" >>"$LOG" 2>&1; rc=$?
-check "double start: second exits 0, one box" "0 1" "$rc $(clipio boxes | tr -d '\r')"
+check "double start: second exits 0, one box, brought to the front" "0 1 clipio-front aspclip" \
+  "$rc $(clipio boxes | tr -d '\r') $in_front $(clipio front | tr -d '\r')"
+kill "$front"; wait "$front" 2>/dev/null
 clipio dismiss "$T/box"; wait "$first"
 clipio get "$T/out"
 check "double start: converted once" "$(sum "$T/example.vb")" "$(sum "$T/out")"
@@ -228,6 +225,16 @@ for encoding in gbk big5 euc-jp utf-32 1252 cp1252; do
   check "--encoding $encoding: known, round trip" \
     "0 $(timeout 60 "$REFERENCE" <"$T/named.txt" | md5sum | cut -c1-32)" \
     "$rc $(iconv -f "$encoding" -t UTF-8 <"$T/named.vb" | md5sum | cut -c1-32)"
+done
+
+# Characters beyond the BMP through the UTF-16 and UTF-32 converters, both ways.
+printf 'a \xf0\x9f\x98\x80 <%%= "\xf0\x9f\x8e\x89" %%>' >"$T/astral.txt"
+for encoding in utf-16 utf-32; do
+  iconv -f UTF-8 -t "$encoding" <"$T/astral.txt" >"$T/astral.asp"
+  aspconv_exe --encoding "$encoding" astral.asp -o astral.vb; rc=$?
+  check "--encoding $encoding: characters beyond the BMP kept" \
+    "0 $(timeout 60 "$REFERENCE" <"$T/astral.txt" | md5sum | cut -c1-32)" \
+    "$rc $(iconv -f "$encoding" -t UTF-8 <"$T/astral.vb" | md5sum | cut -c1-32)"
 done
 
 # aspclip.exe's usage, written for a box that wraps its paragraphs.

@@ -16,16 +16,21 @@ skip_if_missing "$missing"
 
 if [ -z "${E2E_INNER:-}" ]; then  # outer: a display and a session bus of our own
   T=$(mktemp -d)
+  # What the session's programs write (settings, caches, the run lock) stays in the test's folder.
+  export HOME=$T/home XDG_RUNTIME_DIR=$T/run
+  mkdir "$HOME"; mkdir -m 700 "$XDG_RUNTIME_DIR"
   start_xvfb "$T"
   E2E_INNER=1 dbus-run-session -- "$0" "$@" 2> >(grep -v -e 'fd limit' -e 'ctivat' -e SpiRegistry -e 'connection to' >&2)
   rc=$?
-  pkill -x "$NAME" 2>/dev/null
+  end_own "$NAME" "DISPLAY=$DISPLAY"
   kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null
   rm -rf "$T"
   exit $rc
 fi
 
 T=$(mktemp -d)
+chmod 755 "$T"  # the other user of the planted lock's row makes a folder inside
+check_session_bus "$T"
 put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
 # get [TYPE]: the clipboard's text; a read that fails or times out says so, which no text equals.
 get() {
@@ -40,7 +45,7 @@ d = display.Display(); w = d.get_selection_owner(d.intern_atom("CLIPBOARD"))
 print(0 if w == X.NONE else w.id)'
 }
 box_process() { pgrep -x -P "$1" "$NAME"; }  # box_process PID: the child that shows PID's box
-servers() { for q in $(pgrep -x "$NAME"); do alive "$q" && echo "$q"; done; }
+servers() { own "$NAME" "DISPLAY=$DISPLAY"; }
 # What aspclip should leave on the clipboard: the page converted by the step-by-step reference,
 # with the platform's LF breaks.
 expected() { timeout 60 "$REFERENCE" --lf <"$1"; }
@@ -170,19 +175,19 @@ run_prog
 check "start after the box closed: converts again" "Code converted $(expected "$T/once" | md5sum)" \
   "$MSG $(get | md5sum)"
 
-# Without a runtime folder the lock is kept in a folder of the user's own under /tmp. One that
-# another user made there, with a lock file that user holds, stops no run and is not written.
-planted=/tmp/aspclip-$(id -u)
-rm -rf "$planted"
+# Without a runtime folder the lock is kept in a folder of the user's own in the shared temporary
+# folder (here one of the test's own, as TMPDIR names it). One that another user made there, with
+# a lock file that user holds, stops no run and is not written.
+mkdir -m 1777 "$T/shared"
+planted=$T/shared/aspclip-$(id -u)
 as_other() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
 as_other mkdir -m 0755 "$planted"
 as_other touch "$planted/aspclip-${DISPLAY//\//_}.lock"
 as_other flock "$planted/aspclip-${DISPLAY//\//_}.lock" sleep 60 & holder=$!
-XDG_RUNTIME_DIR= expect_converted "a lock planted by another user" "$T/example" "$T/example.vb"
+TMPDIR=$T/shared XDG_RUNTIME_DIR= expect_converted "a lock planted by another user" "$T/example" "$T/example.vb"
 check "a lock planted by another user: left as it was" "65534 0" \
   "$(stat -c %u "$planted") $(stat -c %s "$planted/aspclip-${DISPLAY//\//_}.lock")"
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
-rm -rf "$planted"
 
 # The user copies something else while the box is still up: that copy wins, no server stays.
 put "$T/example"
@@ -264,6 +269,15 @@ get STRING >"$T/large.string"
 abort_readers STRING
 check "aborted readers: a complete read of STRING is exact" "$(md5sum <"$T/large.string")" \
   "$(get STRING | md5sum)"
+# A reader that dies halfway through its transfer leaves nothing under way: a SIGTERM, with no
+# clipboard manager to wait for, ends the server at once.
+check "a reader dead halfway: its transfer had begun" midway \
+  "$(timeout 20 /usr/bin/python3 "$HERE/partial_reader.py" 2>&1)"
+start=$(date +%s%N)
+kill -TERM "$SERVER"; gone_soon "$SERVER" 100
+ms=$((($(date +%s%N) - start) / 1000000))
+check "a reader dead halfway: a SIGTERM then ends the server within 1 s" yes \
+  "$([ "$ms" -lt 1000 ] && echo yes || echo "no, $ms ms")"
 echo next | xclip -selection clipboard -i >/dev/null 2>&1
 rm -f "$T/large" "$T/large.vb" "$T/large.string"
 
