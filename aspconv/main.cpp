@@ -96,11 +96,6 @@ int Run(std::vector<char*> argv) {
 #ifdef _WIN32
 // Paths and arguments come as UTF-16 and are carried as UTF-8 to the options and back to the file
 // system, which std::filesystem does on its own.
-// Operands with * and ? are expanded by the runtime, as cmd leaves them to the program.
-extern "C" {
-int _dowildcard = -1;
-}
-
 int wmain(int argc, wchar_t** wargv) {
   _setmode(_fileno(stdin), _O_BINARY);
   std::vector<std::string> arguments;

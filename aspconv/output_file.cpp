@@ -49,15 +49,19 @@ int ProcessId() {
 }
 
 // The temporary's name: the target's, shortened where it must be so that the temporary's is no
-// longer than the target's, with its own ending. A name that fits where the target's does.
+// longer than the target's as the file system counts a name, with its own ending. A name that fits
+// where the target's does.
 std::string TemporaryName(const std::string& target, int attempt) {
   std::string ending = ".";  // appended piece by piece: GCC 12 warns wrongly about operator+
   ending.append(std::to_string(ProcessId())).append("-").append(std::to_string(attempt));
   ending.append(".tmp");
-  const std::size_t room = std::max(target.size(), kShortestAllowance) - 1 - ending.size();
-  std::size_t kept = std::min(target.size(), room);
-  while (kept > 0 && kept < target.size() && aspclip::IsContinuationByte(target[kept]))
-    --kept;
+  const std::size_t room = std::max(NameLength(target), kShortestAllowance) - 1 - ending.size();
+  std::size_t kept = target.size();
+  while (kept > 0 && NameLength(std::string_view(target).substr(0, kept)) > room) {
+    do {
+      --kept;
+    } while (kept > 0 && aspclip::IsContinuationByte(target[kept]));
+  }
   std::string name = ".";
   return name.append(target, 0, kept).append(ending);
 }

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 
+#include <memory>
 #include <new>
 #include <string_view>
 #include <utility>
 
+#include "console.h"
 #include "convert/pipeline.h"
 #include "output_file.h"
 #include "text/utf8.h"
@@ -33,16 +35,21 @@ int OpenExisting(const fs::path& path, int access) {
 #endif
 }
 
-// Writes the code as it comes, in the output's encoding; after a failure the rest is dropped and
-// the failure kept.
+// Writes the code as it comes, in the output's encoding, or as text to a console; after a failure
+// the rest is dropped and the failure kept.
 class FileSink final : public aspclip::CodeSink {
  public:
-  FileSink(int fd, aspclip::Charset* charset) : fd_(fd), charset_(charset) {
+  FileSink(int fd, aspclip::Charset* charset, std::unique_ptr<ConsoleText> console)
+      : fd_(fd), charset_(console != nullptr ? nullptr : charset), console_(std::move(console)) {
     if (charset_ != nullptr) charset_->StartText();
   }
 
   void Put(std::string_view piece) override {
     if (!status_.ok()) return;
+    if (console_ != nullptr) {
+      status_ = console_->Write(piece);
+      return;
+    }
     if (charset_ != nullptr) {
       encoded_.clear();
       status_ = charset_->FromUtf8(piece, encoded_);
@@ -54,6 +61,7 @@ class FileSink final : public aspclip::CodeSink {
 
   // Ends the code as its encoding needs.
   const Status& Finish() {
+    if (status_.ok() && console_ != nullptr) status_ = console_->Finish();
     if (status_.ok() && charset_ != nullptr) {
       encoded_.clear();
       status_ = charset_->FinishText(encoded_);
@@ -65,23 +73,19 @@ class FileSink final : public aspclip::CodeSink {
  private:
   int fd_;
   aspclip::Charset* charset_;
+  std::unique_ptr<ConsoleText> console_;
   std::string encoded_;
   Status status_ = Status::Ok();
 };
 
 // Pages of one folder come one after another: its folder is made once. A file in the way is left
 // for the file's own creation to name; any other failure is named here.
-Status CreateFolderOf(const fs::path& file) {
+Status CreateFolderOf(const fs::path& file, const fs::path& named) {
   thread_local fs::path made;
   if (!file.has_parent_path() || file.parent_path() == made) return Status::Ok();
-  std::error_code error;
-  fs::create_directories(file.parent_path(), error);
-  if (!error) {
-    made = file.parent_path();
-  } else if (error != std::errc::file_exists && error != std::errc::not_a_directory) {
-    return Status::Failed("cannot make folder " + Utf8(file.parent_path()) + ": " +
-                          error.message());
-  }
+  if (Status folder = MakeFolders(file.parent_path(), named.parent_path()); !folder.ok())
+    return folder;
+  made = file.parent_path();
   return Status::Ok();
 }
 
@@ -124,7 +128,7 @@ class Output {
     // A new file has no link to follow: most outputs are new, and the look is saved.
     const bool exists = fs::exists(status);
     const fs::path target = exists ? FollowLinks(path) : path;
-    if (Status folder = CreateFolderOf(target); !folder.ok()) return folder;
+    if (Status folder = CreateFolderOf(target, named); !folder.ok()) return folder;
     replaced_ = true;
     return replacing_.Open(target, exists);
   }
@@ -146,7 +150,7 @@ class Output {
 };
 
 Status WriteCode(const Page& page, unsigned workers, Output& out) {
-  FileSink sink(out.fd(), page.codeCharset);
+  FileSink sink(out.fd(), page.codeCharset, out.standard() ? ConsoleText::For(out.fd()) : nullptr);
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
   if (page.hadByteOrderMark && !out.standard()) sink.Put(aspclip::kByteOrderMark);
   aspclip::ConvertAspCodeInChunks(page.text, sink, workers);

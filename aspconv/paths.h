@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/status.h"
@@ -15,10 +16,16 @@ namespace fs = std::filesystem;
 std::string Utf8(const fs::path& path);
 fs::path PathOf(const std::string& utf8);
 
-// The path to hand to the system for a file. On Windows: absolute, in the \\?\ form that reaches a
-// file named like a device (con.asp, nul.inc) and a path longer than 260 characters; a device
-// named alone (NUL, CON) stays the device. Elsewhere the path itself.
+// The path to hand to the system for a file. On Windows: resolved as the system resolves it
+// (root-relative and drive-relative paths, trailing dots and spaces), in the \\?\ form that
+// reaches a file named like a device with an extension (con.asp, nul.inc) and a path longer than
+// 260 characters; a last name that is a device's alone (NUL, sub\nul) is the device, and a path
+// in the \\?\ or \\.\ form is taken as it is. Elsewhere the path itself.
 fs::path SystemPath(const fs::path& path);
+
+// Whether the system can store a file under this name: on Windows a colon past a drive's would
+// name a stream of another file, and no name in a path may pass 255 units.
+aspclip::Status UsableName(const fs::path& path);
 
 // Whether the path is a device named alone, as NUL and CON are on Windows; never elsewhere.
 bool IsDeviceName(const fs::path& path);
@@ -36,11 +43,20 @@ struct FolderEntry {
 // system's own listing, which, unlike the runtime's, reaches long paths.
 aspclip::Status ListFolder(const fs::path& folder, std::vector<FolderEntry>& entries);
 
+// Makes `folder`, a system path, and the folders above it that are not there yet; fails with the
+// system's reason. Where a name on the way is a file, on Windows that name is said as the user
+// gave it in `named`; elsewhere opening a file there says so.
+aspclip::Status MakeFolders(const fs::path& folder, const fs::path& named);
+
+// How long the file system counts a name given in UTF-8: in bytes, or on Windows in UTF-16 units.
+std::size_t NameLength(std::string_view utf8);
+
 // Whether the system path names a folder, following links.
 bool IsFolder(const fs::path& path);
 // Whether the system path names something that is there.
 bool Exists(const fs::path& path);
-// Whether two system paths name one file.
+// Whether two system paths name one file, by the file system's own identity of it (device and
+// inode; volume and file index), whatever names reach it.
 bool SameFile(const fs::path& a, const fs::path& b);
 
 // What two names that the file system takes for one file have in common: the path itself, or on

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "text/utf8.h"
+#include "wildcards.h"
 
 namespace aspconv {
 namespace {
@@ -33,28 +34,23 @@ Status Refusal(const fs::path& where, std::string reason) {
   return About(Utf8(where), Status::Failed(std::move(reason)));
 }
 
-// A site being walked: its root, and where its code goes, which is never read as input.
-struct Site {
-  fs::path root, outputFolder;
-};
-
-// Adds a job for each page in `folder` and below it, mirrored under the site's output folder. A
-// folder or page that cannot be read is refused, and the walk goes on around it. Links to folders
-// are not followed, so that no walk goes round in a circle.
-void AddFolder(const Site& site, const fs::path& folder, Plan& plan) {
+// Adds a job for each page in `folder`, which lies at `relative` in its site, and below it,
+// mirrored under `outputFolder`, which is never read as input. A folder or page that cannot be read
+// is refused, and the walk goes on around it. Links to folders are not followed, so that no walk
+// goes round in a circle.
+void AddFolder(const fs::path& outputFolder, const fs::path& folder, const fs::path& relative,
+               Plan& plan) {
   std::vector<FolderEntry> entries;
   const Status listed = ListFolder(SystemPath(folder), entries);
   std::vector<fs::path> folders;
   for (const FolderEntry& entry : entries) {
     const fs::path path = folder / entry.name;
     if (entry.kind == EntryKind::kFolder) {
-      if (!SameFile(SystemPath(path), SystemPath(site.outputFolder))) folders.push_back(path);
+      if (!SameFile(SystemPath(path), SystemPath(outputFolder))) folders.push_back(entry.name);
     } else if (!IsPageFile(path)) {
       continue;
     } else if (entry.kind == EntryKind::kRegularFile) {
-      const fs::path relative = path.lexically_relative(site.root);
-      plan.jobs.push_back(
-          {path, site.outputFolder / relative.parent_path() / CodeName(relative.filename())});
+      plan.jobs.push_back({path, outputFolder / relative / CodeName(entry.name)});
     } else if (entry.kind == EntryKind::kUnreadable) {
       plan.refused.push_back(Refusal(path, "cannot read input: " + entry.error));
     } else {
@@ -64,15 +60,15 @@ void AddFolder(const Site& site, const fs::path& folder, Plan& plan) {
   if (!listed.ok())
     plan.refused.push_back(Refusal(folder, "cannot read folder: " + listed.reason()));
   std::sort(folders.begin(), folders.end());
-  for (const fs::path& inner : folders)
-    AddFolder(site, inner, plan);
+  for (const fs::path& name : folders)
+    AddFolder(outputFolder, folder / name, relative / name, plan);
 }
 
 // Adds the site's pages in the order of their names, whatever order the file system lists them
 // in, and its refusals likewise.
 void AddSite(const fs::path& root, const fs::path& outputFolder, Plan& plan) {
   const std::size_t jobs = plan.jobs.size(), refused = plan.refused.size();
-  AddFolder({root, outputFolder}, root, plan);
+  AddFolder(outputFolder, root, fs::path(), plan);
   std::sort(plan.jobs.begin() + static_cast<std::ptrdiff_t>(jobs), plan.jobs.end(),
             [](const Job& a, const Job& b) { return a.input < b.input; });
   std::stable_sort(plan.refused.begin() + static_cast<std::ptrdiff_t>(refused), plan.refused.end(),
@@ -111,12 +107,30 @@ void RefuseSharedOutputs(Plan& plan) {
   }
 }
 
+// Names no file can be stored under are refused before anything is planned; false when that is
+// the output's.
+bool RefuseUnusableNames(std::vector<std::string>& operands, const fs::path& outputPath,
+                         Plan& plan) {
+  if (const Status usable = UsableName(outputPath); !usable.ok()) {
+    plan.refused.push_back(Refusal(outputPath, usable.reason()));
+    return false;
+  }
+  std::erase_if(operands, [&](const std::string& operand) {
+    const Status usable = UsableName(PathOf(operand));
+    if (!usable.ok()) plan.refused.push_back(Refusal(PathOf(operand), usable.reason()));
+    return !usable.ok();
+  });
+  return true;
+}
+
 }  // namespace
 
 Status PlanJobs(std::vector<std::string> operands, const std::optional<std::string>& output,
                 Plan& plan) {
   if (operands.empty()) operands.push_back("-");
+  operands = ExpandWildcards(operands, plan.refused);
   const fs::path outputPath = output ? PathOf(*output) : fs::path();
+  if (!RefuseUnusableNames(operands, outputPath, plan) || operands.empty()) return Status::Ok();
   bool anyFolder = false;
   for (const std::string& operand : operands) {
     anyFolder = anyFolder || (operand != "-" && IsFolder(SystemPath(PathOf(operand))));

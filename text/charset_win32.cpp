@@ -2,6 +2,8 @@
 // from.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "charset.h"
 #include "charset_names.h"
 #include "wtf8.h"
@@ -111,11 +113,42 @@ class CodePageCharset final : public Charset {
     const int count = static_cast<int>(bytes.size());
     const int size =
         MultiByteToWideChar(codePage_, MB_ERR_INVALID_CHARS, bytes.data(), count, nullptr, 0);
+    if (size <= 0 && GetLastError() == ERROR_INVALID_FLAGS) return ToUtf16ByRoundTrip(bytes, units);
     if (size <= 0) return InvalidByteAt(FirstInvalidByte(bytes));
-    units.resize(static_cast<std::size_t>(size));
+    const std::size_t start = units.size();
+    units.resize(start + static_cast<std::size_t>(size));
     MultiByteToWideChar(codePage_, MB_ERR_INVALID_CHARS, bytes.data(), count,
-                        reinterpret_cast<wchar_t*>(units.data()), size);
+                        reinterpret_cast<wchar_t*>(units.data() + start), size);
     return Status::Ok();
+  }
+
+  // A converter that takes no flags (UTF-7, the ISO-2022 and ISCII code pages) cannot be asked to
+  // refuse bad bytes: it puts U+FFFD in their place. Where that character comes out, the text is
+  // proven by encoding it again: a page that comes back byte for byte held the character itself.
+  Status ToUtf16ByRoundTrip(std::string_view bytes, std::u16string& units) {
+    const int count = static_cast<int>(bytes.size());
+    const int size = MultiByteToWideChar(codePage_, 0, bytes.data(), count, nullptr, 0);
+    std::u16string decoded(static_cast<std::size_t>(std::max(size, 0)), u'\0');
+    MultiByteToWideChar(codePage_, 0, bytes.data(), count,
+                        reinterpret_cast<wchar_t*>(decoded.data()), size);
+    if (size <= 0) return InvalidByteAt(0);
+    if (decoded.find(u'\xFFFD') != std::u16string::npos) {
+      const std::string again = Encoded(decoded);
+      const auto [at, _] = std::mismatch(bytes.begin(), bytes.end(), again.begin(), again.end());
+      if (at != bytes.end() || again.size() != bytes.size())
+        return InvalidByteAt(static_cast<std::size_t>(at - bytes.begin()));
+    }
+    units += decoded;
+    return Status::Ok();
+  }
+
+  std::string Encoded(const std::u16string& units) const {
+    const auto* wide = reinterpret_cast<const wchar_t*>(units.data());
+    const int count = static_cast<int>(units.size());
+    const int size = WideCharToMultiByte(codePage_, 0, wide, count, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(codePage_, 0, wide, count, bytes.data(), size, nullptr, nullptr);
+    return bytes;
   }
 
   // The longest prefix that converts tells where the first invalid byte is.

@@ -18,13 +18,21 @@ static_assert(kOpenWaitMs < kOwnerAnswerMs, "a clipboard held open is told of, n
 // What the worker reads into. The run and the worker each finish with it once, the run by taking
 // the text or by giving up; whichever comes second frees it.
 struct Read {
+  Read() : answered(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Read() {
+    if (answered != nullptr) CloseHandle(answered);
+  }
   std::u16string text;
   Status status = Status::Ok();
   LONG firstDone = 0;
+  // Set once the owner has answered (or the clipboard could not be opened): what is left is the
+  // copying of data that is there, which takes as long as it takes.
+  HANDLE answered;
 };
 
-Status CopyText(std::u16string& text) {
+Status CopyText(HANDLE answered, std::u16string& text) {
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  SetEvent(answered);
   if (data == nullptr) return LastWindowsError();
   const auto* units = static_cast<const char16_t*>(GlobalLock(data));
   if (units == nullptr) return LastWindowsError();
@@ -43,9 +51,10 @@ DWORD WINAPI ReadOnWorker(void* context) {
       CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   read->status = OpenClipboardWaiting(reader);
   if (read->status.ok()) {
-    read->status = CopyText(read->text);
+    read->status = CopyText(read->answered, read->text);
     CloseClipboard();
   }
+  SetEvent(read->answered);
   if (reader != nullptr) DestroyWindow(reader);
   if (InterlockedExchange(&read->firstDone, 1) != 0) delete read;
   return 0;
@@ -73,7 +82,12 @@ Status ReadClipboardText(std::u16string& text) {
     delete read;
     return LastWindowsError();
   }
-  WaitForSingleObject(worker, kOwnerAnswerMs);
+  // The bound is on the owner's answer alone; without the event, on the whole read.
+  const HANDLE ends[] = {read->answered, worker};
+  const bool answered = read->answered != nullptr
+                            ? WaitForMultipleObjects(2, ends, FALSE, kOwnerAnswerMs) != WAIT_TIMEOUT
+                            : WaitForSingleObject(worker, kOwnerAnswerMs) != WAIT_TIMEOUT;
+  if (answered) WaitForSingleObject(worker, INFINITE);
   CloseHandle(worker);
   if (InterlockedExchange(&read->firstDone, 1) == 0) return OwnerDidNotAnswer();
   const std::unique_ptr<Read> done(read);

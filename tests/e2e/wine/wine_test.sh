@@ -216,9 +216,9 @@ aspconv_exe '/?' >"$T/usage"; rc=$?
 check "/?: the usage, with a CR before every LF" "0 Usage: aspconv [OPTION]... [FILE|DIR]...|yes" \
   "$rc $(head -1 "$T/usage" | tr -d '\r')|$([ "$(grep -c $'\r$' "$T/usage")" = "$(wc -l <"$T/usage")" ] && echo yes || echo no)"
 
-# The code page names people type, in both builds.
+# The code page names people type, in both builds; UTF-7, whose converter takes no flags.
 printf 'cafe \xe4\xb8\xad\xe6\x96\x87 <%%= x %%>' >"$T/cjk.txt"
-for encoding in gbk big5 euc-jp utf-32 1252 cp1252; do
+for encoding in gbk big5 euc-jp utf-32 utf-7 1252 cp1252; do
   iconv -f UTF-8 -t "$encoding//TRANSLIT" <"$T/cjk.txt" >"$T/named.asp" 2>/dev/null
   iconv -f "$encoding" -t UTF-8 <"$T/named.asp" >"$T/named.txt"
   aspconv_exe --encoding "$encoding" named.asp -o named.vb; rc=$?

@@ -1,0 +1,87 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "console.h"
+#include "convert/scan/characters.h"
+#include "text/windows_error.h"
+#include "text/wtf8.h"
+
+namespace aspconv {
+namespace {
+
+HANDLE ConsoleOf(int fd) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+aspclip::Status WriteWide(HANDLE console, std::string_view wtf8) {
+  const std::wstring wide = aspclip::WideFromWtf8(wtf8);
+  // A console takes a bounded amount in one call.
+  constexpr std::size_t kMostUnits = 8192;
+  for (std::size_t at = 0; at < wide.size(); at += kMostUnits) {
+    const auto units = static_cast<DWORD>(std::min(kMostUnits, wide.size() - at));
+    DWORD written = 0;
+    if (!WriteConsoleW(console, wide.data() + at, units, &written, nullptr))
+      return aspclip::LastWindowsError();
+  }
+  return aspclip::Status::Ok();
+}
+
+class WindowsConsoleText final : public ConsoleText {
+ public:
+  explicit WindowsConsoleText(HANDLE console) : console_(console) {}
+  aspclip::Status Write(std::string_view utf8) override {
+    waiting_.append(utf8);
+    const std::size_t whole = WholeCharacters(waiting_);
+    const aspclip::Status written =
+        WriteWide(console_, std::string_view(waiting_).substr(0, whole));
+    waiting_.erase(0, whole);
+    return written;
+  }
+  aspclip::Status Finish() override {
+    const aspclip::Status written = WriteWide(console_, waiting_);
+    waiting_.clear();
+    return written;
+  }
+
+ private:
+  // How many bytes from the start end with a whole character.
+  static std::size_t WholeCharacters(std::string_view text) {
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+      const char byte = text[text.size() - back];
+      if (!aspclip::IsContinuationByte(byte))
+        return aspclip::SequenceLength(byte) > back ? text.size() - back : text.size();
+    }
+    return text.size();
+  }
+
+  HANDLE console_;
+  std::string waiting_;
+};
+
+}  // namespace
+
+void Say(std::FILE* stream, const std::string& text) {
+  if (HANDLE console = ConsoleOf(_fileno(stream))) {
+    std::fflush(stream);
+    static_cast<void>(WriteWide(console, text));  // words that cannot be shown have nowhere to go
+    return;
+  }
+  std::fputs(text.c_str(), stream);  // a text stream: CR LF
+}
+
+void StandardOutputForCode() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+std::unique_ptr<ConsoleText> ConsoleText::For(int fd) {
+  HANDLE console = ConsoleOf(fd);
+  return console != nullptr ? std::make_unique<WindowsConsoleText>(console) : nullptr;
+}
+
+}  // namespace aspconv
