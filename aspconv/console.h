@@ -14,6 +14,11 @@ namespace aspconv {
 
 void Say(std::FILE* stream, const std::string& text);
 
+// The text with its control characters written as escapes (\n, \033, \u009b), as ls and
+// coreutils' messages show names: a name from a hostile site could otherwise drive the terminal,
+// or split a message in two.
+std::string ControlsEscaped(std::string_view text);
+
 // Standard output carries code byte for byte from here on: no CR is put before an LF.
 void StandardOutputForCode();
 

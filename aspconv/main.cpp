@@ -27,18 +27,20 @@ namespace {
 using aspclip::Status;
 
 int UsageError(const Status& usage) {
-  aspconv::Say(stderr, "aspconv: " + usage.reason() + "\nTry 'aspconv --help'.\n");
+  aspconv::Say(
+      stderr, "aspconv: " + aspconv::ControlsEscaped(usage.reason()) + "\nTry 'aspconv --help'.\n");
   return aspclip::kExitUsage;
 }
 
 // Says a failure, which names its file.
 void Report(const Status& failure) {
-  aspconv::Say(stderr, "aspconv: " + failure.reason() + "\n");
+  aspconv::Say(stderr, "aspconv: " + aspconv::ControlsEscaped(failure.reason()) + "\n");
 }
 
-// "converted 3 files, 1 failed", and with --encoding auto how many were read in which encoding.
+// "converted 3 files, 1 failed"; with --encoding auto how many were read in which encoding; and
+// how many pages were left out for lying inside the output folder.
 void Summarize(const std::vector<aspconv::PageOutcome>& outcomes, std::size_t pages,
-               std::size_t failed, bool detected) {
+               std::size_t failed, std::size_t leftOut, bool detected) {
   std::string summary = "converted " + std::to_string(pages - failed) +
                         (pages - failed == 1 ? " file, " : " files, ") + std::to_string(failed) +
                         " failed";
@@ -48,9 +50,15 @@ void Summarize(const std::vector<aspconv::PageOutcome>& outcomes, std::size_t pa
   }
   if (detected && !readAs.empty()) {
     std::string counts;
-    for (const auto& [encoding, count] : readAs)
-      counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + encoding;
+    for (const auto& [encoding, count] : readAs) {
+      counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + encoding +
+                (encoding == "UTF-8" ? "" : " guessed");  // UTF-8 is proven, the rest guessed
+    }
     summary += " (" + counts + ")";
+  }
+  if (leftOut > 0) {
+    summary += "; " + std::to_string(leftOut) + (leftOut == 1 ? " page" : " pages") +
+               " inside the output folder left out";
   }
   aspconv::Say(stderr, summary + "\n");
 }
@@ -64,7 +72,8 @@ int Run(std::vector<char*> argv) {
     const std::string text =
         options.request == aspconv::Request::kHelp ? aspconv::UsageText() : aspconv::VersionText();
     aspconv::Say(stdout, text);
-    return aspclip::kExitSuccess;
+    return aspclip::StandardOutputWritten("aspconv") ? aspclip::kExitSuccess
+                                                     : aspclip::kExitFailure;
   }
   aspconv::StandardOutputForCode();
   const bool detected = options.encoding == aspconv::kAutomaticEncoding;
@@ -87,7 +96,7 @@ int Run(std::vector<char*> argv) {
     }
   }
   const std::size_t pages = plan.jobs.size() + plan.refused.size();
-  if (pages > 1) Summarize(outcomes, pages, failed, detected);
+  if (pages > 1 || plan.leftOut > 0) Summarize(outcomes, pages, failed, plan.leftOut, detected);
   return failed == 0 ? aspclip::kExitSuccess : aspclip::kExitFailure;
 }
 

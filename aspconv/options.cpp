@@ -16,7 +16,8 @@ constexpr std::string_view kUsage =
     "to OUT with -o. Several FILEs, or any DIR, need -o DIR: each FILE becomes DIR/NAME.vb, and\n"
     "the .asp and .inc files of each DIR are mirrored there with their relative paths.\n"
     "\n"
-    "  -o, --output=OUT     write the code to OUT, a file or, for several inputs, a folder\n"
+    "  -o, --output=OUT     write the code to OUT, a file or, for several inputs, a folder;\n"
+    "                       - is standard output\n"
     "      --encoding=NAME  read pages and write code in NAME (default utf-8): windows-1252,\n"
     "                       iso-8859-1, utf-16le and whatever else the system converts;\n"
     "                       auto reads each page as UTF-8 where it is, else in the encoding\n"
@@ -66,8 +67,9 @@ aspclip::Status ParseOptions(std::vector<char*> argv, Options& options) {
   for (int option;
        (option = getopt_long(argc, argv.data(), ":ho:", kLongOptions, nullptr)) != -1;) {
     switch (option) {
-      case 'o':
-        options.output = optarg;
+      case 'o':  // "-" is standard output, as for curl and wget
+        options.output =
+            std::string_view(optarg) == "-" ? std::nullopt : std::optional<std::string>(optarg);
         break;
       case kEncoding:
         options.encoding = optarg;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <cerrno>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "console.h"
 #include "convert/pipeline.h"
 #include "output_file.h"
+#include "text/standard_streams.h"
 #include "text/utf8.h"
 
 #ifdef _WIN32
@@ -117,7 +119,10 @@ fs::path FollowLinks(const fs::path& path) {
 class Output {
  public:
   Status Open(const fs::path& named) {
-    if (named.empty()) return Status::Ok();
+    if (named.empty()) {
+      return aspclip::ClosedAtStart(kStandardOutput) ? aspclip::CannotWriteOutput(EBADF)
+                                                     : Status::Ok();
+    }
     const fs::path path = SystemPath(named);
     std::error_code error;
     const fs::file_status status = fs::status(path, error);

@@ -21,6 +21,37 @@ std::string Detect(std::string_view bytes) {
   return detected;
 }
 
+// A page in UTF-16 or UTF-32 without a byte-order mark: the ASCII in it, most of any page, leaves
+// NUL bytes at every second or fourth place, which text in UTF-8 does not have. Empty for any
+// other page.
+std::string UnmarkedUnicode(std::string_view bytes) {
+  constexpr std::size_t kSampleBytes = 1 << 16;
+  const std::string_view sample = bytes.substr(0, kSampleBytes);
+  if (sample.find('\0') == std::string_view::npos) return {};
+  std::size_t nuls[4] = {};
+  for (std::size_t i = 0; i < sample.size(); ++i)
+    nuls[i % 4] += sample[i] == '\0' ? 1 : 0;
+  // Most units of their kind have these places NUL, and those of the other order have none.
+  const std::size_t units = sample.size() / 4;
+  const auto most = [&](std::size_t count) { return count * 2 > units; };
+  const auto none = [&](std::size_t count) { return count * 20 < units; };
+  if (most(nuls[1]) && most(nuls[2]) && most(nuls[3]) && none(nuls[0])) return "UTF-32LE";
+  if (most(nuls[0]) && most(nuls[1]) && most(nuls[2]) && none(nuls[3])) return "UTF-32BE";
+  if (most(nuls[1]) && most(nuls[3]) && none(nuls[0]) && none(nuls[2])) return "UTF-16LE";
+  if (most(nuls[0]) && most(nuls[2]) && none(nuls[1]) && none(nuls[3])) return "UTF-16BE";
+  return {};
+}
+
+// Escape sequences of ISO-2022 (ESC $, ESC (), which switch 7-bit bytes to another character
+// set: such a page is valid UTF-8 byte for byte, but is not UTF-8.
+bool HasIso2022Escapes(std::string_view bytes) {
+  for (std::size_t at = bytes.find('\x1B'); at != std::string_view::npos;
+       at = bytes.find('\x1B', at + 1)) {
+    if (at + 1 < bytes.size() && (bytes[at + 1] == '$' || bytes[at + 1] == '(')) return true;
+  }
+  return false;
+}
+
 // What a page that is not UTF-8 is told to try.
 std::string Hint(std::string_view bytes) {
   const std::string detected = Detect(bytes);
@@ -71,17 +102,24 @@ Status DecodePage(bool raw, Encodings& encodings, Page& page) {
   return Status::Ok();
 }
 
-// UTF-8 where the page is valid UTF-8; else the encoding the detector names.
+// UTF-8 where the page is valid UTF-8 and nothing in it tells otherwise; else the encoding its
+// NUL bytes tell, or that the detector names.
 Status ReadDetected(bool raw, Encodings& encodings, Page& page) {
+  const std::string_view bytes = page.bytes.view();
   aspclip::Utf8Scan scan;
-  const Status utf8 = CheckUtf8(page.bytes.view(), true, scan);
-  if (utf8.ok()) {
+  const Status utf8 = CheckUtf8(bytes, true, scan);
+  page.encoding = UnmarkedUnicode(bytes);
+  const bool escaped = page.encoding.empty() && HasIso2022Escapes(bytes);
+  if (utf8.ok() && page.encoding.empty() && !escaped) {
     page.encoding = kUtf8;
     return ReadUtf8Page(scan, raw, page);
   }
-  page.encoding = Detect(page.bytes.view());
+  if (page.encoding.empty()) page.encoding = Detect(bytes);
   if (page.encoding.empty()) {
-    return Status::Failed(utf8.reason() + ", and its encoding cannot be told");
+    return Status::Failed(
+        (utf8.ok() ? std::string("input has ISO-2022 escape sequences") : utf8.reason()) +
+        ", and its encoding cannot be told (name it with --encoding, as in --encoding "
+        "iso-2022-jp)");
   }
   if (Status opened = encodings.Get(page.encoding, page.charset); !opened.ok()) return opened;
   return DecodePage(raw, encodings, page);

@@ -34,6 +34,21 @@ Status Refusal(const fs::path& where, std::string reason) {
   return About(Utf8(where), Status::Failed(std::move(reason)));
 }
 
+// How many pages `folder` and the folders below it hold, as a walk finds them.
+std::size_t CountPages(const fs::path& folder) {
+  std::vector<FolderEntry> entries;
+  static_cast<void>(ListFolder(SystemPath(folder), entries));  // what cannot be read holds none
+  std::size_t pages = 0;
+  for (const FolderEntry& entry : entries) {
+    if (entry.kind == EntryKind::kFolder) {
+      pages += CountPages(folder / entry.name);
+    } else if (entry.kind == EntryKind::kRegularFile && IsPageFile(entry.name)) {
+      ++pages;
+    }
+  }
+  return pages;
+}
+
 // Adds a job for each page in `folder`, which lies at `relative` in its site, and below it,
 // mirrored under `outputFolder`, which is never read as input. A folder or page that cannot be read
 // is refused, and the walk goes on around it. Links to folders are not followed, so that no walk
@@ -46,7 +61,11 @@ void AddFolder(const fs::path& outputFolder, const fs::path& folder, const fs::p
   for (const FolderEntry& entry : entries) {
     const fs::path path = folder / entry.name;
     if (entry.kind == EntryKind::kFolder) {
-      if (!SameFile(SystemPath(path), SystemPath(outputFolder))) folders.push_back(entry.name);
+      if (!SameFile(SystemPath(path), SystemPath(outputFolder))) {
+        folders.push_back(entry.name);
+      } else {
+        plan.leftOut += CountPages(path);
+      }
     } else if (!IsPageFile(path)) {
       continue;
     } else if (entry.kind == EntryKind::kRegularFile) {

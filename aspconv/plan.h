@@ -22,6 +22,7 @@ struct Job {
 struct Plan {
   std::vector<Job> jobs;
   std::vector<aspclip::Status> refused;  // each names the page or folder
+  std::size_t leftOut = 0;  // pages inside the output folder, which is never read as input
 };
 
 // Plans the conversion of `operands` ("-" is standard input; none is standard input) to `output`

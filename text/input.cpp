@@ -28,6 +28,17 @@ Status ChangedWhileRead() {
   return Status::Failed("cannot read input: the file changed while it was read");
 }
 
+#if defined(__linux__)
+InputBuffer::Stamp StampOf(const struct stat& info) {
+  return {static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
+          static_cast<long long>(info.st_mtim.tv_nsec)};
+}
+#else
+InputBuffer::Stamp StampOf(const struct stat& info) {
+  return {static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtime), 0};
+}
+#endif
+
 }  // namespace
 
 void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t size) {
@@ -46,6 +57,7 @@ void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t 
 InputBuffer::~InputBuffer() {
   Unmap();
   std::free(data_);
+  if (stampedFd_ >= 0) close(stampedFd_);
 }
 
 void InputBuffer::Reserve(std::size_t capacity) {
@@ -112,13 +124,19 @@ Status InputBuffer::Read(int fd, std::size_t expected) {
 }
 
 Status InputBuffer::CheckUnchanged() const {
-  return shrank_ || guard_.Shrank() ? ChangedWhileRead() : Status::Ok();
+  if (shrank_ || guard_.Shrank()) return ChangedWhileRead();
+  struct stat info;
+  if (stampedFd_ >= 0 && (fstat(stampedFd_, &info) != 0 || StampOf(info) != stamp_))
+    return ChangedWhileRead();
+  return Status::Ok();
 }
 
 Status InputBuffer::ReadAll(int fd) {
   struct stat info;
   const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   const std::size_t fileSize = regular ? static_cast<std::size_t>(info.st_size) : 0;
+  // A file saved over in place while it is read keeps its size, but not its modification time.
+  if (regular && (stampedFd_ = dup(fd)) >= 0) stamp_ = StampOf(info);
   if (Map(fd, fileSize)) return Status::Ok();
   return Read(fd, fileSize);
 }

@@ -32,9 +32,15 @@ class InputBuffer {
 
   std::string_view view() const { return {data_, size_}; }
 
-  // Fails when a mapped file shrank while it was read: its view then held zeros where the file
-  // had ended.
+  // Fails when the file changed while it was read, as its size and modification time tell, or
+  // when a mapped file shrank: its view then held zeros where the file had ended.
   Status CheckUnchanged() const;
+
+  // What tells that a regular file changed: its size and modification time.
+  struct Stamp {
+    long long size, seconds, nanoseconds;
+    bool operator==(const Stamp&) const = default;
+  };
 
  private:
   bool Map(int fd, std::size_t fileSize);
@@ -52,6 +58,9 @@ class InputBuffer {
   long long mappedFrom_ = 0;
   MappingGuard guard_;
   bool shrank_ = false;
+  // A regular file's own descriptor, kept to look at it again once the page is converted.
+  int stampedFd_ = -1;
+  Stamp stamp_{};
 };
 
 }  // namespace aspclip

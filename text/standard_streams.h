@@ -8,4 +8,12 @@ namespace aspclip {
 // number and be written or read as a standard stream. Call it first thing.
 void KeepStandardStreamsOpen();
 
+// Whether descriptor `fd`, 0 to 2, was closed when KeepStandardStreamsOpen ran: what stands in for
+// it reads nothing and writes nowhere, which must not pass for success.
+bool ClosedAtStart(int fd);
+
+// Flushes standard output. Where anything written to it failed, says so on standard error, as
+// "PROGRAM: write error: REASON" as GNU tools do, and returns false.
+bool StandardOutputWritten(const char* program);
+
 }  // namespace aspclip

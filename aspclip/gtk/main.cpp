@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -115,6 +116,20 @@ std::unique_ptr<aspclip::DesktopPlatform> MakePlatform(aspclip::DataControlClipb
   });
 }
 
+// Each display the environment named that could not be used, the Wayland one first.
+void SayNoDisplay() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (wayland != nullptr && *wayland != '\0') {
+    std::fprintf(stderr,
+                 "%s: cannot open the Wayland display %s, nor the X display; run it in a desktop "
+                 "session\n",
+                 kApplicationTitle, wayland);
+  } else {
+    std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
+                 kApplicationTitle);
+  }
+}
+
 // The desktop's clipboard: a Wayland compositor's through data control where it offers that, and
 // else X11's, through XWayland on a Wayland desktop.
 int RunChild(int pipeWrite) {
@@ -122,8 +137,7 @@ int RunChild(int pipeWrite) {
   std::unique_ptr<aspclip::DataControlClipboard> wayland = aspclip::DataControlClipboard::Connect();
   gdk_set_allowed_backends(wayland ? "wayland" : "x11");
   if (!wayland && !StartGtk()) {
-    std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
-                 kApplicationTitle);
+    SayNoDisplay();
     Tell(pipeWrite, {aspclip::kExitUsage, false});
     return aspclip::kExitUsage;
   }
@@ -159,11 +173,13 @@ int RunChild(int pipeWrite) {
 int AnswerArguments(const aspclip::CommandLine& line) {
   switch (line.request) {
     case aspclip::Request::kHelp:
-      std::fputs(aspclip::UsageText().c_str(), stdout);
-      return aspclip::kExitSuccess;
     case aspclip::Request::kVersion:
-      std::fputs(aspclip::VersionText().c_str(), stdout);
-      return aspclip::kExitSuccess;
+      std::fputs(
+          (line.request == aspclip::Request::kHelp ? aspclip::UsageText() : aspclip::VersionText())
+              .c_str(),
+          stdout);
+      return aspclip::StandardOutputWritten(kApplicationTitle) ? aspclip::kExitSuccess
+                                                               : aspclip::kExitFailure;
     default:
       std::fputs(aspclip::UnknownArgumentText(line.unknown).c_str(), stderr);
       return aspclip::kExitUsage;

@@ -36,6 +36,22 @@ aspconv <&- >empty.vb; rc=$?
 check "stdin closed, no operand: an empty page" "0 0" "$rc $(stat -c %s empty.vb)"
 printf 'bad \xff' | aspconv 2>&- >/dev/null
 check "stderr closed: a failure still fails" 1 $?
+aspconv page.asp >&- 2>err; rc=$?
+check "stdout closed, the code for it: fails, as cat does" \
+  "1 aspconv: cannot write output: Bad file descriptor" "$rc $(cat err)"
+for request in --version --help; do
+  aspconv "$request" >/dev/full 2>err; rc=$?
+  check "$request to a full device: a write error" "1 aspconv: write error: No space left on device" \
+    "$rc $(cat err)"
+done
+
+# -o - is standard output; no file named - is made, nor one that is there replaced.
+printf 'kept' >-
+aspconv -o - page.asp >dash.vb; rc=$?
+check "-o -: standard output" "0 $(sum <page.vb) kept" "$rc $(sum <dash.vb) $(cat ./-)"
+printf 'a<%%= b %%>\r\n<p class="x">c</p>' | aspconv -o - >dash.vb; rc=$?
+check "-o - from standard input: standard output" "0 $(sum <page.vb) kept" "$rc $(sum <dash.vb) $(cat ./-)"
+rm -f ./- dash.vb
 
 # A folder that cannot be read is named and counted; the walk goes on around it.
 mkdir -p locked/a/b locked/c
@@ -169,6 +185,22 @@ check "a file shrinking as it is read: converted or refused with a word" yes \
   "$( { [ "$rc" = 0 ] || { [ "$rc" = 1 ] && grep -q 'shrinking.asp: cannot read input: the file changed while it was read' err; }; } && [ "$(leftovers .)" = 0 ] && echo yes || echo "no: $rc $(cat err)")"
 rm -f shrinking.asp shrinking.vb
 
+# A page saved over in place while it converts keeps its size, not its modification time: the page
+# fails, or, had it been converted before the save, its code holds none of the new text.
+head -c "$((quote_mb * 2 / 3))000000" /dev/zero | tr '\0' a >rewritten.asp
+timeout 120 "$ASPCONV" rewritten.asp -o rewritten.vb 2>err & run=$!
+for _ in $(seq 1000); do
+  grep -qs rewritten.asp "/proc/$(pgrep -P "$run")/maps" || ! alive "$run" && break
+  sleep 0.01
+done
+head -c 1000 /dev/zero | tr '\0' b | dd of=rewritten.asp bs=1000 seek=1000 conv=notrunc status=none
+wait "$run"; rc=$?
+check "a page saved over in place as it converts: refused with a word" yes \
+  "$( { { [ "$rc" = 1 ] && grep -q 'rewritten.asp: cannot read input: the file changed while it was read' err; } ||
+        { [ "$rc" = 0 ] && ! grep -q b rewritten.vb; }; } &&
+      [ "$(leftovers .)" = 0 ] && echo yes || echo "no: $rc $(cat err)")"
+rm -f rewritten.asp rewritten.vb
+
 # A page whose one clean cut comes early: its large last chunk's code goes out as it is made, not
 # held whole, so the run holds little more than the page. The sanitizers' memory is their own.
 if [ -z "${ASPCONV_SANITIZED:-}" ]; then
@@ -195,6 +227,13 @@ printf old >readonly.vb; chmod 444 readonly.vb
 aspconv page.asp -o readonly.vb; rc=$?
 check "a read-only target: replaced, still read-only" "0 $(sum <page.vb) 444" \
   "$rc $(sum <readonly.vb) $(stat -c %a readonly.vb)"
+
+# Control characters in a name are shown escaped: a hostile site's names cannot drive the terminal
+# nor split a message.
+aspconv "$(printf 'bad\033[31m\nname\302\233.asp')" 2>err; rc=$?
+check "a name with control characters: shown escaped, one line" \
+  '1 aspconv: bad\033[31m\nname\u009b.asp: cannot read input: No such file or directory' \
+  "$rc $(cat err)"
 
 # Each message names the real cause and the real operand.
 printf 'x' >a-file; mkdir a-folder
@@ -226,10 +265,29 @@ for k in range(3):
     open(f'mixed/utf{k}.asp', 'wb').write(text.encode('utf-8'))
 "
 aspconv --encoding auto -o mixed-code mixed 2>err; rc=$?
-check "auto, a mixed site: summary" "0 converted 6 files, 0 failed (3 GB18030, 3 UTF-8)" "$rc $(cat err)"
+check "auto, a mixed site: summary, the detector's word a guess" \
+  "0 converted 6 files, 0 failed (3 GB18030 guessed, 3 UTF-8)" "$rc $(cat err)"
 check "auto: a GBK page's code in GBK" "$(iconv -f GB18030 -t UTF-8 <mixed/gbk1.asp | reference | sum)" \
   "$(iconv -f GB18030 -t UTF-8 <mixed-code/gbk1.vb | sum)"
 check "auto: a UTF-8 page's code in UTF-8" "$(reference <mixed/utf1.asp | sum)" "$(sum <mixed-code/utf1.vb)"
+# Pages whose bytes are valid UTF-8 but are not: ISO-2022-JP, whose 7-bit bytes would be taken as
+# syntax, and UTF-16 and UTF-32 without a byte-order mark, whose ASCII leaves NUL bytes between.
+/usr/bin/python3 -c "
+import sys
+sys.stdout.write(('<p>' + '\u65e5\u672c\u8a9e\u30be\u3042 \"q\"' + ' <%= \"x\" %></p>\r\n') * 50)" >kana.txt
+mkdir unmarked
+for encoding in ISO-2022-JP UTF-16LE UTF-16BE UTF-32LE UTF-32BE; do
+  iconv -f UTF-8 -t "$encoding" <kana.txt >"unmarked/$encoding.asp"
+done
+aspconv --encoding auto -o unmarked-code unmarked 2>err; rc=$?
+check "auto, pages valid as UTF-8 that are not: each read in its encoding" \
+  "0 converted 5 files, 0 failed (1 ISO-2022-JP guessed, 1 UTF-16BE guessed, 1 UTF-16LE guessed, 1 UTF-32BE guessed, 1 UTF-32LE guessed)" \
+  "$rc $(cat err)"
+for encoding in ISO-2022-JP UTF-16LE UTF-32BE; do
+  check "auto, $encoding without a mark: its code in it" "$(reference <kana.txt | sum)" \
+    "$(iconv -f "$encoding" -t UTF-8 <"unmarked-code/$encoding.vb" | sum)"
+done
+
 # A page that fails counts as failed alone, not under its encoding.
 mkdir auto; for k in a b c; do cp page.asp "auto/$k.asp"; done
 mkdir -p auto-code/c.vb

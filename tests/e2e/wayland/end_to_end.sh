@@ -185,6 +185,12 @@ for display in "$WAYLAND_DISPLAY" "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"; do
     "0 $(md5sum <"$T/example.vb")" "$rc $(get | md5sum)"
 done
 
+# A Wayland display that names nothing, and no X display: both are named, and nothing converts.
+WAYLAND_DISPLAY=wayland-none DISPLAY= timeout 10 "$PROG" >/dev/null 2>"$T/err"; rc=$?
+check "no display to be had: exit code, both named" \
+  "2 aspclip: cannot open the Wayland display wayland-none, nor the X display; run it in a desktop session" \
+  "$rc $(cat "$T/err")"
+
 # A signal while the box shows closes it; the code stays served.
 for signal in TERM HUP INT; do
   put "$T/example"

@@ -143,6 +143,9 @@ done <<'CASES'
 --bogus|2||aspclip: unrecognized argument '--bogus'~Try 'aspclip --help'.~
 --help --version|2||aspclip: unrecognized argument '--version'~Try 'aspclip --help'.~
 CASES
+timeout 10 "$PROG" --version >/dev/full 2>"$T/err"; rc=$?
+check "--version to a full device: a write error" "1 $NAME: write error: No space left on device" \
+  "$rc $(cat "$T/err")"
 check "arguments: clipboard untouched, no server" "$(md5sum <"$T/example") none" \
   "$(get | md5sum) $(servers | tail -1 | grep . || echo none)"
 
