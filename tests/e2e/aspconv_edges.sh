@@ -173,12 +173,17 @@ rm -rf sig-code sig quotes.asp
 # converts from what was read, or fails with a message.
 # It shrinks once the run has mapped it; the rest of it is read as nothing, which the sanitizers'
 # build reads slowly, so that build takes a smaller file.
-head -c "$((quote_mb * 2 / 3))000000" /dev/zero | tr '\0' a >shrinking.asp
-timeout 120 "$ASPCONV" shrinking.asp -o shrinking.vb 2>err & run=$!
-for _ in $(seq 1000); do
-  grep -qs shrinking.asp "/proc/$(pgrep -P "$run")/maps" || ! alive "$run" && break
-  sleep 0.01
-done
+# convert_mapped NAME: a page NAME.asp of 'a's, converted to NAME.vb in the background (RUN), once
+# the run has mapped it.
+convert_mapped() {
+  head -c "$((quote_mb * 2 / 3))000000" /dev/zero | tr '\0' a >"$1.asp"
+  timeout 120 "$ASPCONV" "$1.asp" -o "$1.vb" 2>err & run=$!
+  for _ in $(seq 1000); do
+    grep -qs "$1.asp" "/proc/$(pgrep -P "$run")/maps" || ! alive "$run" && break
+    sleep 0.01
+  done
+}
+convert_mapped shrinking
 truncate -s 1000 shrinking.asp
 wait "$run"; rc=$?
 check "a file shrinking as it is read: converted or refused with a word" yes \
@@ -187,12 +192,7 @@ rm -f shrinking.asp shrinking.vb
 
 # A page saved over in place while it converts keeps its size, not its modification time: the page
 # fails, or, had it been converted before the save, its code holds none of the new text.
-head -c "$((quote_mb * 2 / 3))000000" /dev/zero | tr '\0' a >rewritten.asp
-timeout 120 "$ASPCONV" rewritten.asp -o rewritten.vb 2>err & run=$!
-for _ in $(seq 1000); do
-  grep -qs rewritten.asp "/proc/$(pgrep -P "$run")/maps" || ! alive "$run" && break
-  sleep 0.01
-done
+convert_mapped rewritten
 head -c 1000 /dev/zero | tr '\0' b | dd of=rewritten.asp bs=1000 seek=1000 conv=notrunc status=none
 wait "$run"; rc=$?
 check "a page saved over in place as it converts: refused with a word" yes \
