@@ -13,6 +13,18 @@ namespace {
 
 const auto kNoConverter = reinterpret_cast<iconv_t>(-1);
 
+// Gives out what the converter holds back to combine with what would come next (windows-1255,
+// windows-1258): the text has ended.
+bool FlushHeld(iconv_t converter, std::string& out) {
+  char held[64];
+  char* to = held;
+  std::size_t free = sizeof held;
+  const bool flushed =
+      iconv(converter, nullptr, nullptr, &to, &free) != static_cast<std::size_t>(-1);
+  out.append(held, sizeof held - free);
+  return flushed;
+}
+
 // One converter each way.
 class IconvCharset final : public Charset {
  public:
@@ -26,8 +38,31 @@ class IconvCharset final : public Charset {
   Status ToUtf8(std::string_view bytes, std::string& utf8) override {
     utf8.reserve(utf8.size() + bytes.size() + bytes.size() / 4);  // most pages are mostly ASCII
     iconv(decoder_, nullptr, nullptr, nullptr, nullptr);          // a page is decoded whole
-    return Convert(decoder_, bytes, utf8,
-                   [this](std::size_t offset, int) { return InvalidByteAt(offset); });
+    Status decoded = Convert(decoder_, bytes, utf8,
+                             [this](std::size_t offset, int) { return InvalidByteAt(offset); });
+    if (decoded.ok() && !FlushHeld(decoder_, utf8)) return InvalidByteAt(bytes.size());
+    return decoded;
+  }
+
+  // Appends the conversion of `in` to `out`, from the state the converter is in; where it stops
+  // early, fails as `failure` says for the offset it stopped at and the errno it stopped with.
+  // iconv writes into a small buffer that is appended, so that no room is cleared in advance.
+  template <typename Failure>
+  static Status Convert(iconv_t converter, std::string_view in, std::string& out, Failure failure) {
+    constexpr std::size_t kChunk = 64 << 10;
+    char chunk[kChunk];
+    char* from = const_cast<char*>(in.data());
+    std::size_t left = in.size();
+    while (left > 0) {
+      char* to = chunk;
+      std::size_t free = kChunk;
+      const std::size_t result = iconv(converter, &from, &left, &to, &free);
+      out.append(chunk, kChunk - free);
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        return failure(in.size() - left, errno);
+      }
+    }
+    return Status::Ok();
   }
 
   void StartText() override { iconv(encoder_, nullptr, nullptr, nullptr, nullptr); }
@@ -53,29 +88,26 @@ class IconvCharset final : public Charset {
   // An escape sequence or two; no encoding needs more to return to its first state.
   static constexpr std::size_t kLongestReturnToFirstState = 64;
 
-  // Appends the conversion of `in` to `out`, from the state the converter is in; where it stops
-  // early, fails as `failure` says for the offset it stopped at and the errno it stopped with.
-  // iconv writes into a small buffer that is appended, so that no room is cleared in advance.
-  template <typename Failure>
-  static Status Convert(iconv_t converter, std::string_view in, std::string& out, Failure failure) {
-    constexpr std::size_t kChunk = 64 << 10;
-    char chunk[kChunk];
-    char* from = const_cast<char*>(in.data());
-    std::size_t left = in.size();
-    while (left > 0) {
-      char* to = chunk;
-      std::size_t free = kChunk;
-      const std::size_t result = iconv(converter, &from, &left, &to, &free);
-      out.append(chunk, kChunk - free);
-      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-        return failure(in.size() - left, errno);
-      }
-    }
-    return Status::Ok();
-  }
-
   iconv_t decoder_, encoder_;
 };
+
+// Whether a table of bytes decodes as the converter does in context: every pair of its characters,
+// decoded whole, must give what the table gives byte by byte. A converter that combines a
+// character with the one behind it (windows-1255, windows-1258) or reorders them (TSCII) does not.
+bool DecodesAsInContext(SingleByteCharset& table, iconv_t decoder, std::string_view characters) {
+  std::string pairs;
+  pairs.reserve(2 * characters.size() * characters.size());
+  for (const char first : characters) {
+    for (const char second : characters)
+      pairs.append({first, second});
+  }
+  std::string byTable, inContext;
+  iconv(decoder, nullptr, nullptr, nullptr, nullptr);
+  const Status decoded = IconvCharset::Convert(decoder, pairs, inContext,
+                                               [](std::size_t, int) { return Status::Failed(""); });
+  return decoded.ok() && FlushHeld(decoder, inContext) && table.ToUtf8(pairs, byTable).ok() &&
+         byTable == inContext;
+}
 
 }  // namespace
 
@@ -113,18 +145,20 @@ Status Charset::OpenConverter(const std::string& name, std::unique_ptr<Charset>&
   }
   // A byte that needs more behind it belongs to an encoding of several bytes a character.
   bool severalBytes = false;
+  std::string characters;  // the bytes that are characters of their own
   const auto decodeByte = [&](char byte, std::string& utf8) {
-    char out[8];
+    char out[16];
     char *from = &byte, *to = out;
     std::size_t left = 1, free = sizeof out;
     iconv(decoder, nullptr, nullptr, nullptr, nullptr);
     const bool converted = iconv(decoder, &from, &left, &to, &free) != static_cast<std::size_t>(-1);
     severalBytes = severalBytes || (!converted && errno == EINVAL);
     utf8.assign(out, sizeof out - free);
-    return converted;
+    if (converted && FlushHeld(decoder, utf8) && !utf8.empty()) characters += byte;
+    return converted && !utf8.empty();
   };
   auto singleByte = std::make_unique<SingleByteCharset>(name, decodeByte);
-  if (severalBytes) {
+  if (severalBytes || !DecodesAsInContext(*singleByte, decoder, characters)) {
     charset = std::make_unique<IconvCharset>(name, decoder, encoder);
   } else {
     iconv_close(decoder);

@@ -102,6 +102,18 @@ for encoding in UTF-16 UTF-32; do
   check "$encoding without a mark: none in the code, read and written little-endian" \
     "0 $(iconv -f UTF-8 -t "${encoding}LE" <long.vb | sum)" "$rc $(sum <"long-$encoding-nomark.vb")"
 done
+# Converters that hold a character back to combine it with the next, or reorder them: each page
+# is read in context, as iconv reads it, not byte by byte.
+printf '<p>\xd7\xa9\xd7\x81\xd6\xb8\xd7\x9c\xd7\x95\xd6\xb9\xd7\x9d <%%= x %%> \xd7\x91\xd6\xbc</p>\r\n' >combining-CP1255.txt
+printf 'Vi\xe1\xbb\x87t Nam, V <%%= x %%>\r\n' >combining-CP1258.txt
+printf '\xe0\xae\x95\xe0\xaf\x8a \xe0\xae\xa4\xe0\xaf\x86 <%%= x %%>\r\n' >combining-TSCII.txt
+for encoding in CP1255 CP1258 TSCII; do
+  iconv -f UTF-8 -t "$encoding" <"combining-$encoding.txt" >combining.asp
+  aspconv --encoding "$encoding" combining.asp -o combining.vb 2>err; rc=$?
+  check "$encoding: read in context" "0 $(iconv -f "$encoding" -t UTF-8 <combining.asp | reference | sum)" \
+    "$rc $(iconv -f "$encoding" -t UTF-8 <combining.vb | sum)$(cat err)"
+done
+
 # Kana and ASCII take turns, so that pieces end in the middle of both: each piece must carry on
 # from the shift state the last one left.
 /usr/bin/python3 -c "
