@@ -43,9 +43,31 @@ struct Verdict {
   unsigned char serving;
 };
 
+// The process that shows the box, while the foreground process waits for it.
+volatile sig_atomic_t boxProcess = 0;
+
+void PassOn(int signal) {
+  if (boxProcess > 0) kill(static_cast<pid_t>(boxProcess), signal);
+}
+
+// A signal to the process the user started (kill, Ctrl-C, logout) goes on to the process that
+// shows the box, which closes it as for a signal of its own; the run then ends as after OK. That
+// process has a session of its own, so that a signal to this one's group reaches it once.
+void PassOnSignals(pid_t child) {
+  boxProcess = child;
+  struct sigaction action = {};
+  action.sa_handler = PassOn;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+    sigaction(signal, &action, nullptr);
+}
+
 int AwaitVerdict(pid_t child, int pipeRead) {
+  PassOnSignals(child);
   Verdict verdict{};
   const bool told = read(pipeRead, &verdict, sizeof verdict) == sizeof verdict;
+  boxProcess = 0;
   if (told && verdict.serving) return verdict.exitCode;
   int status = 0;
   waitpid(child, &status, 0);
@@ -62,9 +84,9 @@ void Tell(int pipeWrite, Verdict verdict) {
   close(pipeWrite);
 }
 
-// A process that outlives the foreground one must not hold its terminal or its caller's pipes.
+// A process that outlives the foreground one must not hold its caller's pipes; its session is its
+// own from the start.
 void Detach() {
-  setsid();
   const int null = open("/dev/null", O_RDWR);
   for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
     dup2(null, fd);
@@ -208,6 +230,7 @@ int main(int argc, char** argv) {
     return AwaitVerdict(child, verdictPipe[0]);
   }
   close(verdictPipe[0]);
+  setsid();
   // Keep only standard I/O and the verdict pipe: descriptors inherited from the caller would
   // otherwise stay open in the server for as long as it runs.
   if (dup2(verdictPipe[1], STDERR_FILENO + 1) < 0) return aspclip::kExitFailure;

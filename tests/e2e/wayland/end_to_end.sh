@@ -201,6 +201,19 @@ for signal in TERM HUP INT; do
   check "SIG$signal during the box: closed, exit 0, code served" "0 0 $(md5sum <"$T/example.vb")" \
     "$rc $(boxes | wc -l) $(get | md5sum)"
 done
+# The same signal to the process the user started, or to its whole group (Ctrl-C, logout): the box
+# closes, that process ends as after OK, and nothing is left orphaned.
+for signal in TERM HUP; do
+  for target in process group; do
+    put "$T/example"
+    setsid "$PROG" & p=$!  # a group of its own, whose ID is its PID
+    find_box
+    [ "$target" = process ] && kill -"$signal" "$p" || kill -"$signal" -- "-$p"
+    finish $p; rc=$?
+    check "SIG$signal to the started $target during the box: closed, exit 0, code served" \
+      "0 0 $(md5sum <"$T/example.vb")" "$rc $(boxes | wc -l) $(get | md5sum)"
+  done
+done
 # The same signal to the server that follows ends it.
 server=$(servers | tail -1)
 kill -TERM "$server"
