@@ -7,11 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "aspclip/arguments.h"
@@ -138,17 +140,39 @@ std::unique_ptr<aspclip::DesktopPlatform> MakePlatform(aspclip::DataControlClipb
   });
 }
 
+// Why GTK could not show its box on the Wayland display, as GDK itself would decide; empty where
+// it could. Such a run goes to X11 as a whole, so that the clipboard is never taken for a box that
+// cannot show.
+std::string WaylandBoxRuledOut() {
+  // GDK gives up on Wayland without a runtime folder, whatever WAYLAND_DISPLAY says.
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) return "without XDG_RUNTIME_DIR GTK cannot use";
+  // GDK_BACKEND, where it is set, names the backends GDK tries ("*" for any).
+  const char* backends = std::getenv("GDK_BACKEND");
+  if (backends == nullptr || *backends == '\0') return {};
+  for (std::string_view rest = backends; !rest.empty();) {
+    const std::string_view backend = rest.substr(0, rest.find(','));
+    if (backend.starts_with('*') || backend.starts_with("wayland")) return {};
+    rest.remove_prefix(std::min(rest.size(), backend.size() + 1));
+  }
+  return std::string("GDK_BACKEND=") + backends + " leaves out";
+}
+
 // Each display the environment named that could not be used, the Wayland one first.
 void SayNoDisplay() {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (wayland != nullptr && *wayland != '\0') {
+  if (wayland == nullptr || *wayland == '\0') {
+    std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
+                 kApplicationTitle);
+  } else if (const std::string ruledOut = WaylandBoxRuledOut(); !ruledOut.empty()) {
+    std::fprintf(stderr,
+                 "%s: %s the Wayland display %s, and the X display cannot be opened; run it in a "
+                 "desktop session\n",
+                 kApplicationTitle, ruledOut.c_str(), wayland);
+  } else {
     std::fprintf(stderr,
                  "%s: cannot open the Wayland display %s, nor the X display; run it in a desktop "
                  "session\n",
                  kApplicationTitle, wayland);
-  } else {
-    std::fprintf(stderr, "%s: cannot open the X display; run it in a desktop session\n",
-                 kApplicationTitle);
   }
 }
 
@@ -156,7 +180,8 @@ void SayNoDisplay() {
 // else X11's, through XWayland on a Wayland desktop.
 int RunChild(int pipeWrite) {
   g_set_application_name(kApplicationTitle);
-  std::unique_ptr<aspclip::DataControlClipboard> wayland = aspclip::DataControlClipboard::Connect();
+  std::unique_ptr<aspclip::DataControlClipboard> wayland =
+      WaylandBoxRuledOut().empty() ? aspclip::DataControlClipboard::Connect() : nullptr;
   gdk_set_allowed_backends(wayland ? "wayland" : "x11");
   if (!wayland && !StartGtk()) {
     SayNoDisplay();

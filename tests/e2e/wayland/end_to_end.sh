@@ -191,6 +191,23 @@ check "no display to be had: exit code, both named" \
   "2 aspclip: cannot open the Wayland display wayland-none, nor the X display; run it in a desktop session" \
   "$rc $(cat "$T/err")"
 
+# Where GTK cannot show its box as the environment says, the clipboard is left as it was, one
+# line says why and the exit code is 2; where it can, the page converts as ever.
+for setting in GDK_BACKEND=x11 GDK_BACKEND=quartz; do
+  put "$T/example"
+  env "$setting" DISPLAY= timeout 20 "$PROG" >/dev/null 2>"$T/err"; rc=$?
+  check "$setting, no X display: exit 2, one line, the clipboard as it was" \
+    "2 1 $(md5sum <"$T/example")" "$rc $(wc -l <"$T/err") $(get | md5sum)"
+done
+put "$T/example"
+env -u XDG_RUNTIME_DIR WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" "$PROG" 2>"$T/err" & p=$!
+for _ in $(seq 200); do [ -n "$(boxes)" ] || ! alive $p && break; sleep 0.1; done
+close_box; finish $p; rc=$?
+check "the display by its path, no runtime folder: converted, or refused before the clipboard" yes \
+  "$( { { [ "$rc" = 0 ] && [ "$(get | md5sum)" = "$(md5sum <"$T/example.vb")" ]; } ||
+        { [ "$rc" = 2 ] && [ "$(get | md5sum)" = "$(md5sum <"$T/example")" ] &&
+          [ "$(wc -l <"$T/err")" = 1 ]; }; } && echo yes || echo "no: $rc $(cat "$T/err")")"
+
 # A signal while the box shows closes it; the code stays served.
 for signal in TERM HUP INT; do
   put "$T/example"
