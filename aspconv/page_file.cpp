@@ -37,16 +37,25 @@ int OpenExisting(const fs::path& path, int access) {
 #endif
 }
 
+// Ends a page's conversion at once, thrown from the sink: the page's file has shrunk, and the rest
+// of it reads as nothing.
+struct PageShrank {};
+
 // Writes the code as it comes, in the output's encoding, or as text to a console; after a failure
 // the rest is dropped and the failure kept.
 class FileSink final : public aspclip::CodeSink {
  public:
-  FileSink(int fd, aspclip::Charset* charset, std::unique_ptr<ConsoleText> console)
-      : fd_(fd), charset_(console != nullptr ? nullptr : charset), console_(std::move(console)) {
+  FileSink(int fd, aspclip::Charset* charset, std::unique_ptr<ConsoleText> console,
+           const aspclip::InputBuffer& source)
+      : fd_(fd),
+        charset_(console != nullptr ? nullptr : charset),
+        console_(std::move(console)),
+        source_(source) {
     if (charset_ != nullptr) charset_->StartText();
   }
 
   void Put(std::string_view piece) override {
+    if (source_.Shrank()) throw PageShrank();
     if (!status_.ok()) return;
     if (console_ != nullptr) {
       status_ = console_->Write(piece);
@@ -76,6 +85,7 @@ class FileSink final : public aspclip::CodeSink {
   int fd_;
   aspclip::Charset* charset_;
   std::unique_ptr<ConsoleText> console_;
+  const aspclip::InputBuffer& source_;
   std::string encoded_;
   Status status_ = Status::Ok();
 };
@@ -155,7 +165,8 @@ class Output {
 };
 
 Status WriteCode(const Page& page, unsigned workers, Output& out) {
-  FileSink sink(out.fd(), page.codeCharset, out.standard() ? ConsoleText::For(out.fd()) : nullptr);
+  FileSink sink(out.fd(), page.codeCharset, out.standard() ? ConsoleText::For(out.fd()) : nullptr,
+                page.bytes);
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
   if (page.hadByteOrderMark && !out.standard()) sink.Put(aspclip::kByteOrderMark);
   aspclip::ConvertAspCodeInChunks(page.text, sink, workers);
@@ -166,8 +177,8 @@ Status WriteCode(const Page& page, unsigned workers, Output& out) {
 
 Status ConvertPage(const Job& job, const PageFormat& format, unsigned workers, Encodings& encodings,
                    std::string& readAs) {
+  Page page;
   try {
-    Page page;
     Status read = ReadJobPage(job, format, encodings, page);
     readAs = page.encoding;
     if (!read.ok()) return About(Utf8(job.input), read);
@@ -183,6 +194,8 @@ Status ConvertPage(const Job& job, const PageFormat& format, unsigned workers, E
     return About(Utf8(job.output), out.Commit());
   } catch (const std::bad_alloc&) {
     return About(Utf8(job.input), Status::Failed("not enough memory for this page"));
+  } catch (const PageShrank&) {
+    return About(Utf8(job.input), page.bytes.CheckUnchanged());
   }
 }
 

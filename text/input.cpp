@@ -124,7 +124,7 @@ Status InputBuffer::Read(int fd, std::size_t expected) {
 }
 
 Status InputBuffer::CheckUnchanged() const {
-  if (shrank_ || guard_.Shrank()) return ChangedWhileRead();
+  if (Shrank()) return ChangedWhileRead();
   struct stat info;
   if (stampedFd_ >= 0 && (fstat(stampedFd_, &info) != 0 || StampOf(info) != stamp_))
     return ChangedWhileRead();

@@ -35,6 +35,8 @@ class InputBuffer {
   // Fails when the file changed while it was read, as its size and modification time tell, or
   // when a mapped file shrank: its view then held zeros where the file had ended.
   Status CheckUnchanged() const;
+  // Whether a mapped file has shrunk so far; cheap enough to ask as the page is converted.
+  bool Shrank() const { return shrank_ || guard_.Shrank(); }
 
   // What tells that a regular file changed: its size and modification time.
   struct Stamp {

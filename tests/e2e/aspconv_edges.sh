@@ -201,6 +201,16 @@ wait "$run"; rc=$?
 check "a file shrinking as it is read: converted or refused with a word" yes \
   "$( { [ "$rc" = 0 ] || { [ "$rc" = 1 ] && grep -q 'shrinking.asp: cannot read input: the file changed while it was read' err; }; } && [ "$(leftovers .)" = 0 ] && echo yes || echo "no: $rc $(cat err)")"
 rm -f shrinking.asp shrinking.vb
+# Its reading ends at once: little or none of its code is written (here to a FIFO, written straight
+# as it comes), not the code of the rest of it read as nothing.
+mkfifo shrunk.vb
+timeout 120 wc -c <shrunk.vb >shrunk.count & counter=$!
+convert_mapped shrunk
+truncate -s 1000 shrunk.asp
+wait "$run"; rc=$?; wait "$counter"
+check "a file shrinking as it is read: refused at once, little of its code written" "1 yes" \
+  "$rc $([ "$(cat shrunk.count)" -lt "$((quote_mb * 2 / 3 * 250000))" ] && echo yes || echo "no: $(cat shrunk.count) bytes")"
+rm -f shrunk.asp shrunk.vb shrunk.count
 
 # A page saved over in place while it converts keeps its size, not its modification time: the page
 # fails, or, had it been converted before the save, its code holds none of the new text.
