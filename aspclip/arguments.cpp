@@ -40,8 +40,9 @@ std::string VersionText() {
   return "aspclip " ASPCLIP_VERSION "\n";
 }
 
-std::string UnknownArgumentText(const std::string& argument) {
-  return "aspclip: unrecognized argument '" + argument + "'\nTry 'aspclip --help'.\n";
+std::string UnknownArgumentText(const std::string& argument, std::string_view helpOption) {
+  return "aspclip: unrecognized argument '" + argument + "'\nTry 'aspclip " +
+         std::string(helpOption) + "'.\n";
 }
 
 }  // namespace aspclip

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace aspclip {
@@ -22,7 +23,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, bool wind
 std::string UsageText();
 std::string BoxUsageText();
 std::string VersionText();
-// The error and a hint where help is.
-std::string UnknownArgumentText(const std::string& argument);
+// The error and a hint where help is: `helpOption` as the platform's users ask for it.
+std::string UnknownArgumentText(const std::string& argument, std::string_view helpOption);
 
 }  // namespace aspclip

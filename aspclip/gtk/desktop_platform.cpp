@@ -66,6 +66,8 @@ Status DesktopPlatform::RunBox(GtkMessageType type, const std::string& message) 
                                 message.c_str());
   gtk_window_set_title(GTK_WINDOW(box_), kApplicationTitle);
   gtk_window_set_position(GTK_WINDOW(box_), GTK_WIN_POS_CENTER);
+  // The box is the run's only window: a box that opens behind the editor is found in the taskbar.
+  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(box_), FALSE);
   g_signal_connect(box_, "map", G_CALLBACK(+[](GtkWidget* box, gpointer self) {
                      auto* platform = static_cast<DesktopPlatform*>(self);
                      if (platform->boxShown_) {

@@ -228,7 +228,7 @@ int AnswerArguments(const aspclip::CommandLine& line) {
       return aspclip::StandardOutputWritten(kApplicationTitle) ? aspclip::kExitSuccess
                                                                : aspclip::kExitFailure;
     default:
-      std::fputs(aspclip::UnknownArgumentText(line.unknown).c_str(), stderr);
+      std::fputs(aspclip::UnknownArgumentText(line.unknown, "--help").c_str(), stderr);
       return aspclip::kExitUsage;
   }
 }

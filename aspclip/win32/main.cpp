@@ -31,7 +31,7 @@ int AnswerArguments(const aspclip::CommandLine& line, aspclip::Win32Platform& pl
       return platform.ShowMessage(text).ok() ? aspclip::kExitSuccess : aspclip::kExitFailure;
     }
     default:
-      platform.ShowFailure(aspclip::UnknownArgumentText(line.unknown));
+      platform.ShowFailure(aspclip::UnknownArgumentText(line.unknown, "/?"));
       return aspclip::kExitUsage;
   }
 }

@@ -46,4 +46,12 @@ check "deb: its aspconv converts the worked example" "$(md5sum <"$T/example.vb")
 
 check "zip: its files, a user's README among them" "LICENSE.txt README.txt aspclip.exe aspconv.exe" \
   "$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")"
+check "zip: its text files with CR LF line breaks throughout" "LICENSE.txt yes README.txt yes" \
+  "$(python3 -c '
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+for name in ("LICENSE.txt", "README.txt"):
+    text = z.read(name)
+    whole = text.count(b"\n") == text.count(b"\r\n") > 0
+    print(name, "yes" if whole else "no", end=" ")' "$zip" | sed 's/ $//')"
 finish_checks

@@ -80,6 +80,12 @@ done <<'CASES'
 --version|0|aspclip|aspclip N|
 --bogus|2|aspclip|aspclip: unrecognized argument '--bogus'|
 CASES
+rm -f "$T/box"
+timeout 60 wine "$WIN/aspclip.exe" --bogus >>"$LOG" 2>&1 & pid=$!
+clipio dismiss "$T/box" || echo "no message box" >"$T/box"
+wait "$pid"
+check "an unknown argument: the box points to /?" "aspclip|aspclip: unrecognized argument '--bogus'|Try 'aspclip /?'.|" \
+  "$(tr -d '\r' <"$T/box" | tr '\n' '|')"
 clipio get "$T/out"
 check "arguments: clipboard untouched" "$(sum "$T/example")" "$(sum "$T/out")"
 

@@ -9,7 +9,7 @@ REFERENCE=$(realpath "$2")
 NAME=$(basename "$PROG")
 . "$HERE/../lib.sh"
 
-missing=$(missing_tools Xvfb xclip xdotool dbus-run-session convert xfce4-clipman parcellite)
+missing=$(missing_tools Xvfb xclip xdotool xprop dbus-run-session convert xfce4-clipman parcellite)
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null || missing="$missing python3-gi/Atspi"
 /usr/bin/python3 -c 'import Xlib' 2>/dev/null || missing="$missing python3-xlib"
 skip_if_missing "$missing"
@@ -160,6 +160,14 @@ done
 WAYLAND_DISPLAY=wayland-none expect_converted "no Wayland compositor" "$T/example" "$T/example.vb"
 expect_converted "non-ASCII and emoji" "$T/utf8"
 expect_converted "empty text" "$T/empty" "$T/empty"
+
+# The box is the run's only window, so it is listed in the taskbar.
+put "$T/example"
+"$PROG" & p=$!
+w=$(find_box)
+check "the box: in the taskbar" no \
+  "$(xprop -id "$w" _NET_WM_STATE 2>&1 | grep -q SKIP_TASKBAR && echo yes || echo no)"
+close_box "$w" $p
 
 # A second start while the box is up converts nothing and brings that box to the front; a start
 # after the box has closed converts again.
