@@ -135,10 +135,18 @@ Status InputBuffer::ReadAll(int fd) {
   struct stat info;
   const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   const std::size_t fileSize = regular ? static_cast<std::size_t>(info.st_size) : 0;
-  // A file saved over in place while it is read keeps its size, but not its modification time.
-  if (regular && (stampedFd_ = dup(fd)) >= 0) stamp_ = StampOf(info);
-  if (Map(fd, fileSize)) return Status::Ok();
-  return Read(fd, fileSize);
+  // A file saved over in place while it is read keeps its size, but not its modification time. A
+  // mapped file is read as the page converts, and is looked at again once it has; one read into
+  // memory, once it is read.
+  if (Map(fd, fileSize)) {
+    if (regular && (stampedFd_ = dup(fd)) >= 0) stamp_ = StampOf(info);
+    return Status::Ok();
+  }
+  Status read = Read(fd, fileSize);
+  struct stat after;
+  if (read.ok() && regular && (fstat(fd, &after) != 0 || StampOf(after) != StampOf(info)))
+    return ChangedWhileRead();
+  return read;
 }
 
 Status InputBuffer::NormalizeLineBreaks(std::size_t lone) {

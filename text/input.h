@@ -60,7 +60,7 @@ class InputBuffer {
   long long mappedFrom_ = 0;
   MappingGuard guard_;
   bool shrank_ = false;
-  // A regular file's own descriptor, kept to look at it again once the page is converted.
+  // A mapped file's own descriptor, kept to look at it again once the page is converted.
   int stampedFd_ = -1;
   Stamp stamp_{};
 };
