@@ -16,6 +16,7 @@ if [ -z "${E2E_INNER:-}" ]; then
   # Outer: a folder the test's user can read, with the programs and scripts in it, for the
   # source tree and the build may be in folders of root's alone.
   T=$(mktemp -d); chmod 755 "$T"
+  trap 'end_own aspclip "XDG_RUNTIME_DIR=$T/run"; rm -rf "$T"; remove_test_user' EXIT
   mkdir "$T/kit"
   cp "$1" "$T/kit/aspclip"; cp "$2" "$T/kit/reference"
   cp "$HERE/end_to_end.sh" "$HERE/../x11/dialog_text.py" "$T/kit/"; cp "$HERE/../lib.sh" "$T/"
@@ -25,11 +26,7 @@ if [ -z "${E2E_INNER:-}" ]; then
     ${CI:+CI=$CI} ${ASPCLIP_NO_SKIPS:+ASPCLIP_NO_SKIPS=1} XDG_RUNTIME_DIR="$RUNTIME" E2E_INNER=1 \
     timeout 600 dbus-run-session -- "$T/kit/end_to_end.sh" "$T/kit/aspclip" "$T/kit/reference") \
     2> >(grep -v -e 'fd limit' -e 'ctivat' -e SpiRegistry -e 'connection to' >&2)
-  rc=$?
-  end_own aspclip "XDG_RUNTIME_DIR=$RUNTIME"
-  rm -rf "$T"
-  remove_test_user
-  exit $rc
+  exit $?
 fi
 
 PROG=$1

@@ -16,6 +16,7 @@ skip_if_missing "$missing"
 
 if [ -z "${E2E_INNER:-}" ]; then  # outer: a display and a session bus of our own
   T=$(mktemp -d)
+  trap 'rm -rf "$T"' EXIT
   # What the session's programs write (settings, caches, the run lock) stays in the test's folder.
   export HOME=$T/home XDG_RUNTIME_DIR=$T/run
   mkdir "$HOME"; mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -29,6 +30,7 @@ if [ -z "${E2E_INNER:-}" ]; then  # outer: a display and a session bus of our ow
 fi
 
 T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
 chmod 755 "$T"  # the other user of the planted lock's row makes a folder inside
 check_session_bus "$T"
 put() { xclip -selection clipboard -i ${2:+-t "$2"} <"$1" >/dev/null 2>&1; }  # put FILE [TYPE]
