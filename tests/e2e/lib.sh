@@ -52,6 +52,21 @@ until_ready() {
   done
 }
 
+# aspconv_workplace ASPCONV REFERENCE_CONVERT: a folder of the test's own to work in, removed at
+# the end, with page.asp and its code page.vb; aspconv, reference and sum, bounded, at hand.
+aspconv_workplace() {
+  ASPCONV=$(realpath "$1") REFERENCE=$(realpath "$2")
+  aspconv() { timeout 60 "$ASPCONV" "$@"; }
+  reference() { timeout 60 "$REFERENCE"; }
+  sum() { md5sum | cut -c1-32; }
+  T=$(mktemp -d)
+  chmod 755 "$T"
+  trap 'rm -rf "$T"' EXIT
+  cd "$T" || exit 1
+  printf 'a<%%= b %%>\r\n<p class="x">c</p>' >page.asp
+  reference <page.asp >page.vb
+}
+
 # start_xvfb DIR: Xvfb on a display of its own choosing, which DISPLAY then names; XVFB_PID is it.
 start_xvfb() {
   Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$1/display" 2>"$1/xvfb.log" &
