@@ -197,7 +197,9 @@ for setting in GDK_BACKEND=x11 GDK_BACKEND=quartz; do
     "2 1 $(md5sum <"$T/example")" "$rc $(wc -l <"$T/err") $(get | md5sum)"
 done
 put "$T/example"
-env -u XDG_RUNTIME_DIR WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" "$PROG" 2>"$T/err" & p=$!
+# Without a runtime folder the run lock goes to TMPDIR, here the test's own folder.
+env -u XDG_RUNTIME_DIR TMPDIR="$T" WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" "$PROG" \
+  2>"$T/err" & p=$!
 for _ in $(seq 200); do [ -n "$(boxes)" ] || ! alive $p && break; sleep 0.1; done
 close_box; finish $p; rc=$?
 check "the display by its path, no runtime folder: converted, or refused before the clipboard" yes \
