@@ -36,7 +36,7 @@ class WindowsConsoleText final : public ConsoleText {
   explicit WindowsConsoleText(HANDLE console) : console_(console) {}
   aspclip::Status Write(std::string_view utf8) override {
     waiting_.append(utf8);
-    const std::size_t whole = WholeCharacters(waiting_);
+    const std::size_t whole = aspclip::WholeSequencesEnd(waiting_, waiting_.size());
     const aspclip::Status written =
         WriteWide(console_, std::string_view(waiting_).substr(0, whole));
     waiting_.erase(0, whole);
@@ -49,16 +49,6 @@ class WindowsConsoleText final : public ConsoleText {
   }
 
  private:
-  // How many bytes from the start end with a whole character.
-  static std::size_t WholeCharacters(std::string_view text) {
-    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
-      const char byte = text[text.size() - back];
-      if (!aspclip::IsContinuationByte(byte))
-        return aspclip::SequenceLength(byte) > back ? text.size() - back : text.size();
-    }
-    return text.size();
-  }
-
   HANDLE console_;
   std::string waiting_;
 };

@@ -208,13 +208,8 @@ aspclip::Status MakeFolders(const fs::path& folder, const fs::path& named) {
   }
 }
 
-// A character of four bytes takes two units, any other one.
 std::size_t NameLength(std::string_view utf8) {
-  std::size_t units = 0;
-  for (const char byte : utf8) {
-    if (!aspclip::IsContinuationByte(byte)) units += aspclip::SequenceLength(byte) == 4 ? 2 : 1;
-  }
-  return units;
+  return aspclip::Utf16Length(utf8);
 }
 
 bool IsFolder(const fs::path& path) {

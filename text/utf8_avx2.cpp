@@ -146,11 +146,7 @@ ASPCLIP_AVX2 std::size_t CheckWithAvx2(std::string_view bytes, std::size_t& lone
     loneLineBreaks += CountLoneLineBreaks(stretch);
   }
   // A sequence may reach past `i`: the checking goes on from its first byte.
-  for (std::size_t back = 1; back <= 3 && back <= i; ++back) {
-    if (!IsContinuationByte(at[i - back]))
-      return SequenceLength(at[i - back]) > back ? i - back : i;
-  }
-  return i;
+  return WholeSequencesEnd(bytes, i);
 }
 
 }  // namespace

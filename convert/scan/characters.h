@@ -26,6 +26,16 @@ inline std::size_t SequenceLength(char lead) {
   return byte < 0xC0 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
 }
 
+// Where the bytes before `end` stop short of a sequence that reaches past it: `end`, or that
+// sequence's first byte.
+inline std::size_t WholeSequencesEnd(std::string_view text, std::size_t end) {
+  for (std::size_t back = 1; back <= 3 && back <= end; ++back) {
+    if (!IsContinuationByte(text[end - back]))
+      return SequenceLength(text[end - back]) > back ? end - back : end;
+  }
+  return end;
+}
+
 namespace characters_detail {
 
 inline constexpr std::uint64_t kTopBits = 0x8080808080808080, kLowBits = kTopBits >> 7;
