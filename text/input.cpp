@@ -28,17 +28,6 @@ Status ChangedWhileRead() {
   return Status::Failed("cannot read input: the file changed while it was read");
 }
 
-#if defined(__linux__)
-InputBuffer::Stamp StampOf(const struct stat& info) {
-  return {static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
-          static_cast<long long>(info.st_mtim.tv_nsec)};
-}
-#else
-InputBuffer::Stamp StampOf(const struct stat& info) {
-  return {static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtime), 0};
-}
-#endif
-
 }  // namespace
 
 void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t size) {

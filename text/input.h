@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "file_stamp.h"
 #include "mapping_guard.h"
 #include "status.h"
 
@@ -38,12 +39,6 @@ class InputBuffer {
   // Whether a mapped file has shrunk so far; cheap enough to ask as the page is converted.
   bool Shrank() const { return shrank_ || guard_.Shrank(); }
 
-  // What tells that a regular file changed: its size and modification time.
-  struct Stamp {
-    long long size, seconds, nanoseconds;
-    bool operator==(const Stamp&) const = default;
-  };
-
  private:
   bool Map(int fd, std::size_t fileSize);
   void Unmap();
@@ -62,7 +57,7 @@ class InputBuffer {
   bool shrank_ = false;
   // A mapped file's own descriptor, kept to look at it again once the page is converted.
   int stampedFd_ = -1;
-  Stamp stamp_{};
+  FileStamp stamp_{};
 };
 
 }  // namespace aspclip
