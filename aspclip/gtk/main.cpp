@@ -19,10 +19,11 @@
 #include "aspclip/arguments.h"
 #include "aspclip/clipboard_run.h"
 #include "aspclip/wayland/data_control.h"
-#include "gtk_platform.h"
+#include "aspclip/x11/x11_clipboard.h"
 #include "run_lock.h"
 #include "text/standard_streams.h"
 #include "wayland_platform.h"
+#include "x11_platform.h"
 
 // Last, and Xlib's Status macro undone: its macros would clash with the names above.
 #include <gdk/gdkwayland.h>
@@ -95,49 +96,59 @@ void Detach() {
   if (null > STDERR_FILENO) close(null);
 }
 
-// Brings the box of the run that is under way to the front (through _NET_ACTIVE_WINDOW where a
-// window manager runs); while that run converts, it has none yet, and shows it soon.
-void RaiseX11Box(unsigned long window) {
-  GdkDisplay* display = gdk_display_get_default();
-  GdkWindow* box = window != 0 ? gdk_x11_window_foreign_new_for_display(display, window) : nullptr;
-  if (box == nullptr) return;
-  gdk_window_focus(box, gdk_x11_display_get_user_time(display));
-  g_object_unref(box);
-  gdk_display_flush(display);
-}
-
-// The X server went away (it was shut down, or the session ended): the run ends, saying why.
-int OnLostDisplay(Display*) {
-  std::fprintf(stderr, "%s: lost the connection to the X display\n", kApplicationTitle);
-  _exit(aspclip::kExitFailure);
-}
-
 // Where a second start finds the box of the run under way: its X window, or on Wayland the
 // process that shows it.
 unsigned long BoxKey(GdkWindow* box, bool wayland) {
   return wayland ? static_cast<unsigned long>(getpid()) : gdk_x11_window_get_xid(box);
 }
 
-void RaiseBox(unsigned long key, bool wayland) {
-  if (!wayland) return RaiseX11Box(key);
-  if (key != 0) kill(static_cast<pid_t>(key), kRaiseSignal);
+// The clipboard of the display the run uses: a Wayland compositor's, or X11's.
+struct Clipboards {
+  std::unique_ptr<aspclip::DataControlClipboard> wayland;
+  std::unique_ptr<aspclip::X11Clipboard> x11;
+
+  const std::string& DisplayName() const {
+    return wayland ? wayland->DisplayName() : x11->DisplayName();
+  }
+};
+
+// Brings the box of the run that is under way to the front (on X11 through _NET_ACTIVE_WINDOW
+// where a window manager runs); while that run converts, it has none yet, and shows it soon.
+void RaiseBox(unsigned long key, Clipboards& clipboards) {
+  if (key == 0) return;
+  if (clipboards.x11) return clipboards.x11->BringToFront(key);
+  kill(static_cast<pid_t>(key), kRaiseSignal);
 }
 
-// The X11 clipboard is reached through GTK, which starts at once. On Wayland GTK starts only for
-// the box: the code is on the clipboard before GTK has loaded.
-bool StartGtk() {
-  if (!gtk_init_check(nullptr, nullptr)) return false;
+// GTK starts only for the box: the code is on the clipboard before GTK has loaded.
+aspclip::Status StartGtk(const char* display) {
+  if (!gtk_init_check(nullptr, nullptr)) {
+    return aspclip::Status::Failed(std::string("cannot open the ") + display);
+  }
   gtk_window_set_default_icon_name(kApplicationTitle);
-  if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) XSetIOErrorHandler(OnLostDisplay);
-  return true;
+  if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) aspclip::EndOnLostDisplay();
+  return aspclip::Status::Ok();
 }
 
-std::unique_ptr<aspclip::DesktopPlatform> MakePlatform(aspclip::DataControlClipboard* wayland) {
-  if (wayland == nullptr) return std::make_unique<aspclip::GtkPlatform>();
-  return std::make_unique<aspclip::WaylandPlatform>(*wayland, [] {
-    return StartGtk() ? aspclip::Status::Ok()
-                      : aspclip::Status::Failed("cannot open the Wayland display");
-  });
+std::unique_ptr<aspclip::DesktopPlatform> MakePlatform(Clipboards& clipboards) {
+  if (clipboards.x11) {
+    return std::make_unique<aspclip::X11Platform>(*clipboards.x11,
+                                                  [] { return StartGtk("X display"); });
+  }
+  return std::make_unique<aspclip::WaylandPlatform>(*clipboards.wayland,
+                                                    [] { return StartGtk("Wayland display"); });
+}
+
+// Whether GDK_BACKEND, where it is set, lets GDK use `backend` ("*" stands for any).
+bool GdkBackendAllows(std::string_view backend) {
+  const char* backends = std::getenv("GDK_BACKEND");
+  if (backends == nullptr || *backends == '\0') return true;
+  for (std::string_view rest = backends; !rest.empty();) {
+    const std::string_view named = rest.substr(0, rest.find(','));
+    if (named.starts_with('*') || named.starts_with(backend)) return true;
+    rest.remove_prefix(std::min(rest.size(), named.size() + 1));
+  }
+  return false;
 }
 
 // Why GTK could not show its box on the Wayland display, as GDK itself would decide; empty where
@@ -146,15 +157,19 @@ std::unique_ptr<aspclip::DesktopPlatform> MakePlatform(aspclip::DataControlClipb
 std::string WaylandBoxRuledOut() {
   // GDK gives up on Wayland without a runtime folder, whatever WAYLAND_DISPLAY says.
   if (std::getenv("XDG_RUNTIME_DIR") == nullptr) return "without XDG_RUNTIME_DIR GTK cannot use";
-  // GDK_BACKEND, where it is set, names the backends GDK tries ("*" for any).
-  const char* backends = std::getenv("GDK_BACKEND");
-  if (backends == nullptr || *backends == '\0') return {};
-  for (std::string_view rest = backends; !rest.empty();) {
-    const std::string_view backend = rest.substr(0, rest.find(','));
-    if (backend.starts_with('*') || backend.starts_with("wayland")) return {};
-    rest.remove_prefix(std::min(rest.size(), backend.size() + 1));
-  }
-  return std::string("GDK_BACKEND=") + backends + " leaves out";
+  if (!GdkBackendAllows("wayland"))
+    return std::string("GDK_BACKEND=") + std::getenv("GDK_BACKEND") + " leaves out";
+  return {};
+}
+
+// The clipboard whose display GTK can show the box on, opened with the same settings GTK reads;
+// none where no display can be used.
+Clipboards OpenClipboard() {
+  Clipboards clipboards;
+  if (WaylandBoxRuledOut().empty()) clipboards.wayland = aspclip::DataControlClipboard::Connect();
+  if (!clipboards.wayland && GdkBackendAllows("x11"))
+    clipboards.x11 = aspclip::X11Clipboard::Connect();
+  return clipboards;
 }
 
 // Each display the environment named that could not be used, the Wayland one first.
@@ -180,30 +195,29 @@ void SayNoDisplay() {
 // else X11's, through XWayland on a Wayland desktop.
 int RunChild(int pipeWrite) {
   g_set_application_name(kApplicationTitle);
-  std::unique_ptr<aspclip::DataControlClipboard> wayland =
-      WaylandBoxRuledOut().empty() ? aspclip::DataControlClipboard::Connect() : nullptr;
-  gdk_set_allowed_backends(wayland ? "wayland" : "x11");
-  if (!wayland && !StartGtk()) {
+  Clipboards clipboards = OpenClipboard();
+  if (!clipboards.wayland && !clipboards.x11) {
     SayNoDisplay();
     Tell(pipeWrite, {aspclip::kExitUsage, false});
     return aspclip::kExitUsage;
   }
-  aspclip::RunLock lock(wayland ? wayland->DisplayName()
-                                : gdk_display_get_name(gdk_display_get_default()));
+  const bool wayland = clipboards.wayland != nullptr;
+  gdk_set_allowed_backends(wayland ? "wayland" : "x11");
+  aspclip::RunLock lock(clipboards.DisplayName());
   if (!lock.TryTake()) {
-    RaiseBox(lock.PublishedBox(), wayland != nullptr);
+    RaiseBox(lock.PublishedBox(), clipboards);
     Tell(pipeWrite, {aspclip::kExitSuccess, false});
     return aspclip::kExitSuccess;
   }
-  std::unique_ptr<aspclip::DesktopPlatform> platform = MakePlatform(wayland.get());
+  std::unique_ptr<aspclip::DesktopPlatform> platform = MakePlatform(clipboards);
   const auto raise = [](gpointer desktop) -> gboolean {
     static_cast<aspclip::DesktopPlatform*>(desktop)->PresentBox();
     return G_SOURCE_CONTINUE;
   };
   g_unix_signal_add(kRaiseSignal, raise, platform.get());
-  platform->OnBoxShown([&lock, &wayland](GdkWindow* box) {
+  platform->OnBoxShown([&lock, wayland](GdkWindow* box) {
     if (wayland) gdk_wayland_window_set_application_id(box, kDesktopEntryId);
-    lock.PublishBox(BoxKey(box, wayland != nullptr));
+    lock.PublishBox(BoxKey(box, wayland));
   });
   const int exitCode = aspclip::ConvertClipboard(*platform);
   lock.Release();  // the box is closed: a new start converts again

@@ -240,6 +240,35 @@ check "STRING-only owner: message" "Code converted" "$MSG"
 check "STRING-only owner: converted" "$(printf '\nOutputString = OutputString & "caf\xc3\xa9 " &  x \n' | md5sum)" "$DURING"
 echo next | xclip -selection clipboard -i >/dev/null 2>&1
 
+# A reader gets the code in each form of text it asks for, as any GTK program gives it: STRING in
+# Latin-1 with other characters escaped, text/plain with CR LF (in ASCII, escaped the same way);
+# and several forms at once (MULTIPLE), as a clipboard manager asks, a picture refused.
+printf 'caf\xc3\xa9 \xe2\x82\xac <%%= "\xf0\x9f\x98\x80" %%>\r\n' >"$T/forms"
+put "$T/forms"
+run_prog
+expected "$T/forms" >"$T/forms.vb"
+form_of() {  # form_of FIRST_ESCAPED LINE_BREAK <UTF8: the text escaped from FIRST_ESCAPED on
+  /usr/bin/python3 -c '
+import sys
+first, lf = int(sys.argv[1], 16), sys.argv[2].encode().decode("unicode_escape")
+text = sys.stdin.buffer.read().decode().replace("\n", lf)
+def escaped(c):
+    return c if ord(c) < first else ("\\u%04x" if ord(c) < 0x10000 else "\\U%08x") % ord(c)
+sys.stdout.buffer.write("".join(escaped(c) for c in text).encode("latin-1" if first <= 0x100 else "utf-8"))' "$1" "$2"
+}
+while IFS='|' read -r target first lf; do
+  check "the code as $target" "$(form_of "$first" "$lf" <"$T/forms.vb" | md5sum)" \
+    "$(get "$target" | md5sum)"
+done <<'FORMS'
+UTF8_STRING|110000|\n
+STRING|100|\n
+text/plain;charset=utf-8|110000|\r\n
+text/plain|80|\r\n
+FORMS
+check "the code through MULTIPLE: text given, picture refused" "UTF8_STRING None $(md5sum <"$T/forms.vb")" \
+  "$(timeout 10 /usr/bin/python3 "$HERE/multiple_reader.py" 2>&1 | { read -r names; echo "$names $(md5sum)"; })"
+echo next | xclip -selection clipboard -i >/dev/null 2>&1
+
 # A GTK owner (here the previous run's server) also offers text/plain, through which GTK would
 # turn CR LF into LF; the raw UTF8_STRING keeps the page as it is.
 printf 'a <%%= "x" %%>\r\nb' >"$T/crlf"
