@@ -1,17 +1,19 @@
 #!/bin/bash
 # The packages in DIST as a user gets them: the .deb is clean under lintian, holds the programs,
 # the desktop entry, icons, metainfo, manual pages and copyright, and its aspconv converts the
-# worked example; the zip holds the Windows programs, the README and the LICENSE.
+# worked example; the zip holds the Windows programs, the README and the LICENSE; the installer's
+# tables say what it installs and where.
 # usage: package_test.sh DIST
 set -u
 DIST=$(realpath "$1")
 . "$(dirname "$0")/lib.sh"
-skip_if_missing "$(missing_tools lintian dpkg-deb appstreamcli mandoc python3 desktop-file-validate)"
+skip_if_missing "$(missing_tools lintian dpkg-deb appstreamcli mandoc python3 desktop-file-validate msiinfo msiextract)"
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 
 deb=$(ls "$DIST"/aspclip_*_amd64.deb)
 zip=$(ls "$DIST"/aspclip-*-windows-x86_64.zip)
+msi=$(ls "$DIST"/aspclip-*-windows-x86_64.msi)
 # lintian says nothing of a clean package: its exit status tells that it ran and found nothing.
 # Its scratch files go to the test's folder: it leaves one behind in TMPDIR.
 TMPDIR=$T timeout 300 lintian "$deb" >"$T/lintian" 2>&1; rc=$?
@@ -55,4 +57,32 @@ for name in ("LICENSE.txt", "README.txt"):
     text = z.read(name)
     whole = text.count(b"\n") == text.count(b"\r\n") > 0
     print(name, "yes" if whole else "no", end=" ")' "$zip" | sed 's/ $//')"
+
+# The installer's database, read with msiinfo: a per-user package for x64 that asks for no
+# administrator, its files, the Start-menu shortcut with its icon and hotkey (Ctrl+Alt+Shift+F8:
+# modifiers 7 in the high byte, VK_F8 in the low), aspconv's folder added to the user's PATH and
+# taken out again, the entry's icon and help link, and a major upgrade over older versions.
+table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4 | sort; }  # table NAME: its rows
+check "msi: per-user, x64, no administrator asked for" "x64;1033 10" \
+  "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p; s/^Source: \([0-9]*\).*/\1/p' | xargs)"
+check "msi: its files" "LICENSE.txt README.txt aspclip.exe aspconv.exe" \
+  "$(table File | cut -f3 | sort | xargs)"
+check "msi: the installed folder" "INSTALLDIR|UserPrograms|aspclip UserPrograms|LocalAppDataFolder|Programs" \
+  "$(table Directory | grep -E '^(INSTALLDIR|UserPrograms)' | tr '\t' '|' | xargs)"
+check "msi: the shortcut" "aspclip ProgramMenuFolder [INSTALLDIR]aspclip.exe 1911 aspclip.ico" \
+  "$(table Shortcut | awk -F '\t' '{ print $3, $2, $5, $8, $9 }')"
+check "msi: aspconv's folder on the user's PATH" "=-PATH [~];[INSTALLDIR]" \
+  "$(table Environment | cut -f2,3 | tr '\t' ' ')"
+check "msi: the environment written and removed" "RemoveEnvironmentStrings WriteEnvironmentStrings" \
+  "$(table InstallExecuteSequence | cut -f1 | grep EnvironmentStrings | xargs)"
+check "msi: the entry's icon, help link and publisher" \
+  "ARPPRODUCTICON=aspclip.ico Manufacturer=The aspclip authors SetHelpLink=ARPHELPLINK=[INSTALLDIR]README.txt" \
+  "$(table Property | grep -E '^(ARPPRODUCTICON|Manufacturer)' | tr '\t' '=' | tr '\n' ' ')$(
+     table CustomAction | awk -F '\t' '$1 == "SetHelpLink" { print $1 "=" $3 "=" $4 }')"
+check "msi: upgrades older versions in place" "RemoveExistingProducts yes" \
+  "$(table InstallExecuteSequence | cut -f1 | grep -x RemoveExistingProducts) $(
+     [ "$(table Upgrade | wc -l)" -ge 1 ] && echo yes || echo no)"
+msiextract -C "$T/msi" "$msi" >/dev/null
+check "msi: its text files with CR LF line breaks throughout" "0 0" \
+  "$(for f in README.txt LICENSE.txt; do grep -c $'[^\r]$' "$(find "$T/msi" -name "$f")"; done | xargs)"
 finish_checks
