@@ -108,7 +108,8 @@ end_own() {  # end_own NAME VARIABLE=VALUE: ends those processes
   for p in $(own "$@"); do kill -KILL "$p" 2>/dev/null; done
 }
 
-# The system user of the tests' own that `unprivileged` runs as, for sway refuses to run as root.
+# The system user of the tests' own that `unprivileged` runs as: sway refuses to run as root, and
+# the Windows installer is tried by a user without administrator rights.
 TEST_USER=aspclip-wayland-test
 # make_test_user: makes that user where it is not there yet (TEST_USER_MADE then says so).
 make_test_user() {
