@@ -59,9 +59,9 @@ void DesktopPlatform::PresentBox() {
 
 Status DesktopPlatform::RunBox(GtkMessageType type, const std::string& message) {
   if (stopRequested_) return Status::Ok();  // asked to end before the box could show
-  if (startGtk_) {
-    if (Status started = std::exchange(startGtk_, nullptr)(); !started.ok()) return started;
-  }
+  // GTK is started once; where it could not be, no later box is tried on it either.
+  if (startGtk_) gtkStarted_ = std::exchange(startGtk_, nullptr)();
+  if (!gtkStarted_.ok()) return gtkStarted_;
   box_ = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
                                 message.c_str());
   gtk_window_set_title(GTK_WINDOW(box_), kApplicationTitle);

@@ -64,6 +64,7 @@ class DesktopPlatform : public Platform {
   std::string prepared_;
   SignalDuringBox duringBox_;
   std::function<Status()> startGtk_;
+  Status gtkStarted_ = Status::Ok();
   GtkWidget* box_ = nullptr;  // while one shows
   GMainLoop* serveLoop_ = nullptr;
   bool stopRequested_ = false;
