@@ -3,7 +3,7 @@
 #include <new>
 
 #include "convert/pipeline.h"
-#include "convert/workers.h"
+#include "base/workers.h"
 #include "text/utf8.h"
 
 namespace aspclip {

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "platform.h"
-#include "text/exit_codes.h"
+#include "base/exit_codes.h"
 
 namespace aspclip {
 

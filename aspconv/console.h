@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "console.h"
-#include "convert/scan/characters.h"
+#include "base/characters.h"
 #include "text/windows_error.h"
 #include "text/wtf8.h"
 

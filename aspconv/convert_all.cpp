@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "convert/workers.h"
+#include "base/workers.h"
 #include "page_file.h"
 
 namespace aspconv {

@@ -12,8 +12,8 @@
 #include "plan.h"
 #include "temporaries.h"
 #include "text/charset.h"
-#include "text/exit_codes.h"
-#include "text/standard_streams.h"
+#include "base/exit_codes.h"
+#include "base/standard_streams.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

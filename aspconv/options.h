@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

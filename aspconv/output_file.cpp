@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "convert/scan/characters.h"
+#include "base/characters.h"
 #include "plan.h"
 #include "temporaries.h"
 

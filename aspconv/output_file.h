@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

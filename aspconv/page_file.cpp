@@ -11,7 +11,7 @@
 #include "console.h"
 #include "convert/pipeline.h"
 #include "output_file.h"
-#include "text/standard_streams.h"
+#include "base/standard_streams.h"
 #include "text/utf8.h"
 
 #ifdef _WIN32

@@ -5,7 +5,7 @@
 
 #include "page_text.h"
 #include "plan.h"
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

@@ -1,6 +1,6 @@
 #include "page_text.h"
 
-#include "convert/scan/scan.h"
+#include "base/scan.h"
 #include "text/line_breaks.h"
 #include "text/utf8.h"
 

@@ -9,7 +9,7 @@
 
 #include "text/charset.h"
 #include "text/input.h"
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "convert/scan/characters.h"
+#include "base/characters.h"
 #include "paths.h"
 #include "text/windows_error.h"
 

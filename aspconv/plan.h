@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "paths.h"
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

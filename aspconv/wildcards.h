@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspconv {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "aspclip/wayland/protocol.h"
+#include "aspclip/linux/wayland/protocol.h"
 
 namespace {
 

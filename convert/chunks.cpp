@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "scan/scan.h"
+#include "base/scan.h"
 #include "syntax.h"
 #include "text_ops.h"
 #include "write_merge.h"

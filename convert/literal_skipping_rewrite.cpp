@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "scan/scan.h"
+#include "base/scan.h"
 #include "text_ops.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "scan/scan.h"
+#include "base/scan.h"
 #include "syntax.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {

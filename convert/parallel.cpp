@@ -15,7 +15,7 @@
 #include "pipeline.h"
 #include "script_blocks.h"
 #include "statement_queue.h"
-#include "workers.h"
+#include "base/workers.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 #if defined(ASPCLIP_THREADS)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "scan/characters.h"
+#include "base/characters.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string_view>
 
-#include "scan/blocks.h"
+#include "base/blocks.h"
 
 #ifndef ASPCLIP_PIECE_BYTES
 #define ASPCLIP_PIECE_BYTES (64 * 1024)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "statements.h"
-#include "workers.h"
+#include "base/workers.h"
 
 #if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "scan/scan.h"
+#include "base/scan.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "markup_literal.h"
-#include "scan/scan.h"
+#include "base/scan.h"
 #include "text_ops.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "charset_names.h"
-#include "convert/scan/scan.h"
-#include "convert/workers.h"
+#include "base/scan.h"
+#include "base/workers.h"
 #include "input.h"
 #include "utf8.h"
 

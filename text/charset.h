@@ -12,7 +12,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

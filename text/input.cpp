@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "convert/scan/scan.h"
+#include "base/scan.h"
 #include "line_breaks.h"
 #include "utf8.h"
 

@@ -6,7 +6,7 @@
 
 #include "file_stamp.h"
 #include "mapping_guard.h"
-#include "status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

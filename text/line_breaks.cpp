@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "convert/scan/scan.h"
+#include "base/scan.h"
 
 namespace aspclip {
 

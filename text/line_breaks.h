@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/scan/scan.h"
+#include "base/scan.h"
 
 namespace aspclip {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "convert/scan/scan.h"
-#include "convert/workers.h"
+#include "base/scan.h"
+#include "base/workers.h"
 #include "line_breaks.h"
 #include "utf8_avx2.h"
 

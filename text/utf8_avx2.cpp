@@ -5,7 +5,7 @@
 // that nothing of it is run, or inlined into the rest of the program, on other processors.
 #include "utf8_avx2.h"
 
-#include "convert/scan/characters.h"
+#include "base/characters.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

@@ -1,6 +1,6 @@
 #include "wtf8.h"
 
-#include "convert/scan/characters.h"
+#include "base/characters.h"
 
 namespace aspclip {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "convert/scan/scan.h"
+#include "base/scan.h"
 #include "text/line_breaks.h"
 #include "text/utf8.h"
 #include "text/wtf8.h"

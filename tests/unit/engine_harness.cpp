@@ -6,7 +6,7 @@
 #include "convert/chunks.h"
 #include "convert/markup_literal.h"
 #include "convert/pipeline.h"
-#include "convert/scan/characters.h"
+#include "base/characters.h"
 #include "text/wtf8.h"
 
 namespace harness {

@@ -1,4 +1,4 @@
-#include "aspclip/wayland/offer.h"
+#include "aspclip/linux/wayland/offer.h"
 
 #include <pthread.h>
 #include <signal.h>

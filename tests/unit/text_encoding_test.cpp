@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/scan/scan.h"
-#include "convert/workers.h"
+#include "base/scan.h"
+#include "base/workers.h"
 
 namespace aspclip {
 namespace {

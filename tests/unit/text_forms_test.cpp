@@ -1,5 +1,5 @@
 // The forms of the code that X11 readers ask for besides UTF-8, as GTK programs give them.
-#include "aspclip/x11/text_forms.h"
+#include "aspclip/linux/x11/text_forms.h"
 
 #include <gtest/gtest.h>
 

@@ -18,10 +18,10 @@
 
 #include "aspclip/arguments.h"
 #include "aspclip/clipboard_run.h"
-#include "aspclip/wayland/data_control.h"
-#include "aspclip/x11/x11_clipboard.h"
+#include "aspclip/linux/wayland/data_control.h"
+#include "aspclip/linux/x11/x11_clipboard.h"
 #include "run_lock.h"
-#include "text/standard_streams.h"
+#include "base/standard_streams.h"
 #include "wayland_platform.h"
 #include "x11_platform.h"
 

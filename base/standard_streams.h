@@ -16,4 +16,8 @@ bool ClosedAtStart(int fd);
 // "PROGRAM: write error: REASON" as GNU tools do, and returns false.
 bool StandardOutputWritten(const char* program);
 
+// Each platform's part of KeepStandardStreamsOpen: puts /dev/null on `fd` where it is closed, and
+// says whether it was.
+bool ReopenIfClosed(int fd);
+
 }  // namespace aspclip

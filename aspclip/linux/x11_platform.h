@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "aspclip/x11/x11_clipboard.h"
+#include "aspclip/linux/x11/x11_clipboard.h"
 #include "desktop_platform.h"
 
 namespace aspclip {

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

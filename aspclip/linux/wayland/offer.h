@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "aspclip/clipboard_run.h"
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "text/status.h"
+#include "base/status.h"
 
 struct wl_display;
 struct wl_proxy;

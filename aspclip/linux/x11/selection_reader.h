@@ -7,7 +7,7 @@
 
 #include "atoms.h"
 #include "property.h"
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspclip {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "aspclip/wayland/data_control.h"
+#include "aspclip/linux/wayland/data_control.h"
 #include "desktop_platform.h"
 
 namespace aspclip {

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "convert/scan/scan.h"
+#include "base/scan.h"
 #include "convert/stage.h"
-#include "text/status.h"
+#include "base/status.h"
 
 namespace aspclip {
 
