@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "console.h"
 #include "base/characters.h"
+#include "console.h"
+#include "text/wide_strings.h"
 #include "text/windows_error.h"
-#include "text/wtf8.h"
 
 namespace aspconv {
 namespace {

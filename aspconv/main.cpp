@@ -1,10 +1,14 @@
 // aspconv: the converter for files, whole sites and pipes.
+#include "main.h"
+
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/exit_codes.h"
+#include "base/standard_streams.h"
 #include "console.h"
 #include "convert_all.h"
 #include "options.h"
@@ -12,15 +16,6 @@
 #include "plan.h"
 #include "temporaries.h"
 #include "text/charset.h"
-#include "base/exit_codes.h"
-#include "base/standard_streams.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-
-#include "text/wtf8.h"
-#endif
 
 namespace {
 
@@ -63,7 +58,9 @@ void Summarize(const std::vector<aspconv::PageOutcome>& outcomes, std::size_t pa
   aspconv::Say(stderr, summary + "\n");
 }
 
-int Run(std::vector<char*> argv) {
+}  // namespace
+
+int aspconv::Main(std::vector<char*> argv) {
   aspclip::KeepStandardStreamsOpen();
   aspconv::RemoveTemporariesOnSignals();
   aspconv::Options options;
@@ -99,24 +96,3 @@ int Run(std::vector<char*> argv) {
   if (pages > 1 || plan.leftOut > 0) Summarize(outcomes, pages, failed, plan.leftOut, detected);
   return failed == 0 ? aspclip::kExitSuccess : aspclip::kExitFailure;
 }
-
-}  // namespace
-
-#ifdef _WIN32
-// Paths and arguments come as UTF-16 and are carried as UTF-8 to the options and back to the file
-// system, which std::filesystem does on its own.
-int wmain(int argc, wchar_t** wargv) {
-  _setmode(_fileno(stdin), _O_BINARY);
-  std::vector<std::string> arguments;
-  for (int i = 0; i < argc; ++i)
-    arguments.push_back(aspclip::Wtf8FromWide(wargv[i]));
-  std::vector<char*> argv;
-  for (std::string& argument : arguments)
-    argv.push_back(argument.data());
-  return Run(argv);
-}
-#else
-int main(int argc, char** argv) {
-  return Run(std::vector<char*>(argv, argv + argc));
-}
-#endif

@@ -50,15 +50,10 @@ aspclip::Status ParseOptions(std::vector<char*> argv, Options& options) {
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
   };
-#ifdef _WIN32
-  // Windows programs also take "/?" for help.
-  if (std::find_if(argv.begin() + 1, argv.end(), [](const char* argument) {
-        return std::string_view(argument) == "/?";
-      }) != argv.end()) {
+  if (std::find_if(argv.begin() + 1, argv.end(), IsPlatformHelp) != argv.end()) {
     options.request = Request::kHelp;
     return aspclip::Status::Ok();
   }
-#endif
   opterr = 0;  // the messages are ours, with the hint
   optind = 0;  // a fresh scan, whatever was parsed before
   optopt = 0;

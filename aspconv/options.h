@@ -22,6 +22,10 @@ struct Options {
 // Reads the arguments, the program's name first; fails with a usage error's message.
 aspclip::Status ParseOptions(std::vector<char*> argv, Options& options);
 
+// Whether `argument` asks for help as the platform's own programs take it, besides -h and --help:
+// "/?" on Windows.
+bool IsPlatformHelp(const char* argument);
+
 std::string UsageText();
 std::string VersionText();
 

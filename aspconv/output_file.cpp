@@ -1,22 +1,14 @@
 #include "output_file.h"
 
-#include <fcntl.h>
-
-#include <sys/stat.h>
+#include <unistd.h>  // write and close: MinGW's too
 
 #include <algorithm>
 #include <string>
 
 #include "base/characters.h"
+#include "files.h"
 #include "plan.h"
 #include "temporaries.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace aspconv {
 namespace {
@@ -30,29 +22,12 @@ constexpr int kTemporaryNames = 100;
 // A temporary may be this long whatever its target's name: any file system takes such a name.
 constexpr std::size_t kShortestAllowance = 32;
 
-// A new file that nobody else can have opened: it did not exist.
-int CreateNew(const fs::path& path) {
-#ifdef _WIN32
-  return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-}
-
-int ProcessId() {
-#ifdef _WIN32
-  static const int id = _getpid();
-#else
-  static const int id = getpid();
-#endif
-  return id;
-}
-
 // The temporary's name: the target's, shortened where it must be so that the temporary's is no
 // longer than the target's as the file system counts a name, with its own ending. A name that fits
 // where the target's does.
 std::string TemporaryName(const std::string& target, int attempt) {
-  std::string ending = ".";  // appended piece by piece: GCC 12 warns wrongly about operator+
+  // Appended piece by piece: GCC 12 takes operator+ here for an overlapping copy (its bug 105329).
+  std::string ending = ".";
   ending.append(std::to_string(ProcessId())).append("-").append(std::to_string(attempt));
   ending.append(".tmp");
   const std::size_t room = std::max(NameLength(target), kShortestAllowance) - 1 - ending.size();
@@ -64,18 +39,6 @@ std::string TemporaryName(const std::string& target, int attempt) {
   }
   std::string name = ".";
   return name.append(target, 0, kept).append(ending);
-}
-
-// The replacement keeps the permission bits of the file it replaces, as editors that save by
-// rename do: a read-only file stays read-only.
-Status KeepMode([[maybe_unused]] const fs::path& target, [[maybe_unused]] int fd) {
-#ifndef _WIN32
-  struct stat info;
-  if (stat(target.c_str(), &info) == 0 && fchmod(fd, info.st_mode & 07777) != 0) {
-    return CannotWriteOutput();
-  }
-#endif
-  return Status::Ok();
 }
 
 }  // namespace

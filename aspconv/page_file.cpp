@@ -1,6 +1,7 @@
 #include "page_file.h"
 
 #include <fcntl.h>
+#include <unistd.h>  // close: MinGW's too
 
 #include <cerrno>
 #include <memory>
@@ -8,17 +9,12 @@
 #include <string_view>
 #include <utility>
 
+#include "base/standard_streams.h"
 #include "console.h"
 #include "convert/pipeline.h"
+#include "files.h"
 #include "output_file.h"
-#include "base/standard_streams.h"
 #include "text/utf8.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace aspconv {
 namespace {
@@ -27,15 +23,6 @@ using aspclip::About;
 using aspclip::Status;
 
 constexpr int kStandardInput = 0, kStandardOutput = 1;
-
-// A file that is there, opened to read (O_RDONLY) or to write (O_WRONLY), in binary.
-int OpenExisting(const fs::path& path, int access) {
-#ifdef _WIN32
-  return _wopen(path.c_str(), access | _O_BINARY);
-#else
-  return open(path.c_str(), access | O_CLOEXEC);
-#endif
-}
 
 // Ends a page's conversion at once, thrown from the sink: the page's file has shrunk, and the rest
 // of it reads as nothing.
@@ -108,20 +95,6 @@ Status ReadJobPage(const Job& job, const PageFormat& format, Encodings& encoding
   Status read = ReadPage(in, format, encodings, page);
   if (fromFile) close(in);
   return read;
-}
-
-// A link is followed to the file it names, which is replaced in its own folder: the link stays,
-// and /dev/stdout names the file that standard output goes to. Windows paths here are of the
-// \\?\ form already, which the system's resolving would only give back in another.
-fs::path FollowLinks(const fs::path& path) {
-#ifdef _WIN32
-  return path;
-#else
-  std::error_code error;
-  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
-  const fs::path target = fs::canonical(path, error);
-  return error ? path : target;
-#endif
 }
 
 // Where the code goes: standard output, a file that is there and is no regular file (a device, a

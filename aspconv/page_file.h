@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "base/status.h"
 #include "page_text.h"
 #include "plan.h"
-#include "base/status.h"
 
 namespace aspconv {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
 #include "text/charset.h"
 #include "text/input.h"
-#include "base/status.h"
 
 namespace aspconv {
 

@@ -27,6 +27,15 @@ fs::path SystemPath(const fs::path& path);
 // name a stream of another file, and no name in a path may pass 255 units.
 aspclip::Status UsableName(const fs::path& path);
 
+// Whether `c` separates names in a path as the user writes it: the slash, and on Windows the
+// backslash too.
+bool IsSeparator(char c);
+
+// A link followed to the file it names, which is replaced in its own folder: the link stays, and
+// /dev/stdout names the file that standard output goes to. Windows paths here are in the \\?\ form
+// already, which the system's resolving would only give back in another: they stay.
+fs::path FollowLinks(const fs::path& path);
+
 // Whether the path is a device named alone, as NUL and CON are on Windows; never elsewhere.
 bool IsDeviceName(const fs::path& path);
 

@@ -2,6 +2,17 @@
 
 namespace aspconv {
 
+bool IsSeparator(char c) {
+  return c == '/';
+}
+
+fs::path FollowLinks(const fs::path& path) {
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
+  const fs::path target = fs::canonical(path, error);
+  return error ? path : target;
+}
+
 bool IsDeviceName(const fs::path&) {
   return false;
 }

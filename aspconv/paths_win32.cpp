@@ -85,6 +85,14 @@ std::wstring WithoutTrailingSeparator(std::wstring full) {
 
 }  // namespace
 
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+fs::path FollowLinks(const fs::path& path) {
+  return path;
+}
+
 bool IsDeviceName(const fs::path& path) {
   static constexpr std::array<std::wstring_view, 6> kDevices = {L"CON", L"PRN",    L"AUX",
                                                                 L"NUL", L"CONIN$", L"CONOUT$"};

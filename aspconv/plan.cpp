@@ -13,11 +13,6 @@ using aspclip::About;
 using aspclip::Status;
 
 constexpr std::string_view kCodeExtension = ".vb";
-#ifdef _WIN32
-constexpr std::string_view kSeparators = "/\\";
-#else
-constexpr std::string_view kSeparators = "/";
-#endif
 
 bool IsPageFile(const fs::path& path) {
   const std::string extension = aspclip::LowerCase(Utf8(path.extension()));
@@ -155,8 +150,7 @@ Status PlanJobs(std::vector<std::string> operands, const std::optional<std::stri
     anyFolder = anyFolder || (operand != "-" && IsFolder(SystemPath(PathOf(operand))));
   }
   // An output that ends in a separator names a folder, which need not be there yet.
-  const bool namesFolder =
-      output && !output->empty() && kSeparators.find(output->back()) != std::string_view::npos;
+  const bool namesFolder = output && !output->empty() && IsSeparator(output->back());
   const bool intoFolder = operands.size() > 1 || anyFolder || namesFolder ||
                           (output && IsFolder(SystemPath(outputPath)));
   if (!intoFolder) {

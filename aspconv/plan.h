@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "paths.h"
 #include "base/status.h"
+#include "paths.h"
 
 namespace aspconv {
 

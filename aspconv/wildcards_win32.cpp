@@ -4,7 +4,7 @@
 #include <set>
 #include <string_view>
 
-#include "text/wtf8.h"
+#include "text/wide_strings.h"
 #include "wildcards.h"
 
 namespace aspconv {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "charset_names.h"
 #include "base/scan.h"
 #include "base/workers.h"
+#include "charset_names.h"
 #include "input.h"
 #include "utf8.h"
 

@@ -6,6 +6,7 @@
 
 #include "charset.h"
 #include "charset_names.h"
+#include "wide_strings.h"
 #include "wtf8.h"
 
 namespace aspclip {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -12,14 +11,7 @@
 #include "line_breaks.h"
 #include "utf8.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include <unistd.h>  // read, lseek, dup and close: MinGW's too
 
 namespace aspclip {
 namespace {
@@ -29,19 +21,6 @@ Status ChangedWhileRead() {
 }
 
 }  // namespace
-
-void AdviseHugePages([[maybe_unused]] char* block, [[maybe_unused]] std::size_t size) {
-#if defined(__linux__)
-  constexpr std::size_t kHugePage = 2 << 20;
-  if (size < 2 * kHugePage) return;  // too small to hold a whole huge page
-  const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(block);
-  const std::uintptr_t alignedStart = (start + pageSize - 1) & ~(pageSize - 1);
-  if (alignedStart < start + size) {
-    madvise(reinterpret_cast<void*>(alignedStart), start + size - alignedStart, MADV_HUGEPAGE);
-  }
-#endif
-}
 
 InputBuffer::~InputBuffer() {
   Unmap();
@@ -56,43 +35,6 @@ void InputBuffer::Reserve(std::size_t capacity) {
   data_ = grown;
   capacity_ = capacity;
   AdviseHugePages(data_, capacity_);
-}
-
-bool InputBuffer::Map([[maybe_unused]] int fd, [[maybe_unused]] std::size_t fileSize) {
-#if defined(__linux__)
-  // Below this a mapping costs more to set up and take down than reading the file does.
-  constexpr std::size_t kSmallestMapped = 1 << 20;
-  if (fileSize < kSmallestMapped) return false;
-  const off_t from = lseek(fd, 0, SEEK_CUR);
-  if (from < 0 || fileSize - static_cast<std::size_t>(from) < kSmallestMapped) return false;
-  void* mapping = mmap(nullptr, fileSize, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-  if (mapping == MAP_FAILED) return false;
-  if (!guard_.Guard(mapping, fileSize)) {
-    munmap(mapping, fileSize);
-    return false;
-  }
-  mapping_ = mapping;
-  mappingSize_ = fileSize;
-  mappedFd_ = fd;
-  mappedFrom_ = from;
-  data_ = static_cast<char*>(mapping) + from;
-  size_ = fileSize - static_cast<std::size_t>(from);
-  return true;
-#else
-  return false;
-#endif
-}
-
-void InputBuffer::Unmap() {
-#if defined(__linux__)
-  if (mapping_ == nullptr) return;
-  shrank_ = shrank_ || guard_.Shrank();
-  guard_.Release();
-  munmap(mapping_, mappingSize_);
-  mapping_ = nullptr;
-  data_ = nullptr;
-  size_ = 0;
-#endif
 }
 
 // Reads to the end, into a block of `expected` bytes and more as more comes. Only a read that gives

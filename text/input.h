@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <string_view>
 
+#include "base/status.h"
 #include "file_stamp.h"
 #include "mapping_guard.h"
-#include "base/status.h"
 
 namespace aspclip {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "wtf8.h"
+#include "wide_strings.h"
 
 namespace aspclip {
 

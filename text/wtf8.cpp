@@ -63,16 +63,4 @@ void AppendUtf16(std::string_view wtf8, std::u16string& out) {
   }
 }
 
-#if defined(_WIN32)
-std::string Wtf8FromWide(std::wstring_view wide) {
-  return Wtf8FromUtf16(std::u16string(wide.begin(), wide.end()));
-}
-
-std::wstring WideFromWtf8(std::string_view wtf8) {
-  std::u16string units;
-  AppendUtf16(wtf8, units);
-  return std::wstring(units.begin(), units.end());
-}
-#endif
-
 }  // namespace aspclip

@@ -14,10 +14,4 @@ std::string Wtf8FromUtf16(std::u16string_view units);
 // sequences come back as the two units they are.
 void AppendUtf16(std::string_view wtf8, std::u16string& out);
 
-#if defined(_WIN32)
-// Windows' wide strings are UTF-16.
-std::string Wtf8FromWide(std::wstring_view wide);
-std::wstring WideFromWtf8(std::string_view wtf8);
-#endif
-
 }  // namespace aspclip

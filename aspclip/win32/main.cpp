@@ -9,7 +9,7 @@
 #include "aspclip/arguments.h"
 #include "aspclip/clipboard_run.h"
 #include "run_lock.h"
-#include "text/wtf8.h"
+#include "text/wide_strings.h"
 #include "win32_platform.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "clipboard_reader.h"
 #include "text/line_breaks.h"
 #include "text/windows_error.h"
+#include "text/wide_strings.h"
 #include "text/wtf8.h"
 
 namespace aspclip {

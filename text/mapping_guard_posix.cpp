@@ -1,6 +1,5 @@
 #include "mapping_guard.h"
 
-#if defined(__linux__)
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -8,11 +7,9 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#endif
 
 namespace aspclip {
 
-#if defined(__linux__)
 namespace {
 
 // One mapping a worker at a time; a few more than any machine has cores.
@@ -82,14 +79,5 @@ void MappingGuard::Release() {
 bool MappingGuard::Shrank() const {
   return slot_ >= 0 && guarded[slot_].shrank.load();
 }
-#else
-bool MappingGuard::Guard(void*, std::size_t) {
-  return false;
-}
-void MappingGuard::Release() {}
-bool MappingGuard::Shrank() const {
-  return false;
-}
-#endif
 
 }  // namespace aspclip
