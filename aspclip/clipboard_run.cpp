@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "convert/pipeline.h"
+#include "convert/parallel.h"
 #include "base/workers.h"
 #include "text/utf8.h"
 

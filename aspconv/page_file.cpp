@@ -11,7 +11,7 @@
 
 #include "base/standard_streams.h"
 #include "console.h"
-#include "convert/pipeline.h"
+#include "convert/parallel.h"
 #include "files.h"
 #include "output_file.h"
 #include "text/utf8.h"

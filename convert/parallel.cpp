@@ -2,81 +2,25 @@
 // hands its code to the sink when every chunk before it has been handed on. A page that
 // is one chunk is split on a thread of its own while this one merges it. Without threads, the
 // page converts whole on this one.
+#include "parallel.h"
+
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "base/workers.h"
 #include "chunks.h"
+#include "ordered_sink.h"
 #include "pipeline.h"
 #include "script_blocks.h"
 #include "statement_queue.h"
-#include "base/workers.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 #if defined(ASPCLIP_THREADS)
 namespace {
-
-// Whose turn it is to hand code on, and the first failure, which ends every worker's turns.
-class Turns {
- public:
-  // Waits until every chunk before chunk `k` has been handed on; false once a worker failed.
-  bool Await(std::size_t k) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return next_ == k || failure_; });
-    return !failure_;
-  }
-  void Pass() {
-    {
-      const std::lock_guard lock(mutex_);
-      ++next_;
-    }
-    changed_.notify_all();
-  }
-  void Fail(std::exception_ptr failure) {
-    {
-      const std::lock_guard lock(mutex_);
-      if (!failure_) failure_ = std::move(failure);
-    }
-    changed_.notify_all();
-  }
-  void RethrowFailure() const {
-    if (failure_) std::rethrow_exception(failure_);
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::size_t next_ = 0;
-  std::exception_ptr failure_;
-};
-
-// Thrown in a worker whose turn will not come, because another failed.
-struct TurnsEnded {};
-
-// The end of a chunk's chain: its code waits in the chain's last piece, which holds a chunk's
-// code whole but for the largest, until every chunk before it has been handed on; then it goes to
-// the sink, with no copy made. A chunk whose turn has come goes on at once.
-class InTurn final : public Stage {
- public:
-  InTurn(Turns& turns, std::size_t chunk, CodeSink& sink)
-      : turns_(turns), chunk_(chunk), toSink_(sink) {}
-  std::size_t Take(std::string_view text, bool final) override {
-    if (!due_ && !turns_.Await(chunk_)) throw TurnsEnded();
-    due_ = true;
-    return toSink_.Take(text, final);
-  }
-
- private:
-  Turns& turns_;
-  std::size_t chunk_;
-  SinkStage toSink_;
-  bool due_ = false;
-};
 
 // The page split on a thread of its own, and merged on this one as the statements come; on this
 // one alone where no thread can be started.
@@ -126,24 +70,23 @@ void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned work
     ConvertSplittingApart(page, toSink, pieceBytes);
     return;
   }
-  Turns turns;
+  OrderedSink ordered(sink);
   std::atomic<std::size_t> taken = 0;
   const auto work = [&] {
     try {
-      for (std::size_t k; (k = taken++) < chunks;) {
+      for (std::size_t k; !ordered.Ended() && (k = taken++) < chunks;) {
         const std::size_t bytes = std::min(bounds[k + 1] - bounds[k], chunkBytes);
-        InTurn toSink(turns, k, sink);
+        OrderedSink::Chunk toSink(ordered, k);
         ConvertChunk(page, bounds[k], bounds[k + 1], toSink, pieceBytes,
                      std::max(pieceBytes, kChunkCodeBytesPerByte * bytes));
-        turns.Pass();
+        toSink.Done();
       }
-    } catch (const TurnsEnded&) {
     } catch (...) {
-      turns.Fail(std::current_exception());
+      ordered.Fail(std::current_exception());
     }
   };
   RunOnWorkers(std::min<std::size_t>(workers, chunks), work);
-  turns.RethrowFailure();
+  ordered.RethrowFailure();
 }
 #else
 void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned, std::size_t,

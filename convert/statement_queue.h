@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "statements.h"
 #include "base/workers.h"
+#include "statements.h"
 
 #if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
-#include "markup_literal.h"
 #include "base/scan.h"
+#include "markup_literal.h"
 #include "text_ops.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {

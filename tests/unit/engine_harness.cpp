@@ -5,6 +5,7 @@
 
 #include "convert/chunks.h"
 #include "convert/markup_literal.h"
+#include "convert/parallel.h"
 #include "convert/pipeline.h"
 #include "base/characters.h"
 #include "text/wtf8.h"

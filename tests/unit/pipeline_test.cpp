@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "convert/parallel.h"
 #include "convert/pipeline.h"
 #include "engine_harness.h"
 #include "rule_rows.h"
