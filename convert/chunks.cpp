@@ -38,7 +38,8 @@ bool PlainCodeBehind(std::string_view page, std::size_t open) {
   if (close == kNotFound || !PlainCloseAt(page, close)) return false;
   const std::string_view code = page.substr(from, close - from);
   const std::size_t codeStart = std::min(code.find_first_not_of(' '), code.size());
-  return !code.substr(codeStart).starts_with(kExpressionMark) && !IsWriteLineAt(code, false);
+  return !code.substr(codeStart).starts_with(kExpressionMark) &&
+         !IsWriteLineAt(code, Following::kNothing);
 }
 
 // How far past a chunk's planned start a cut is looked for: a page with none so near, as one of

@@ -64,25 +64,70 @@ class LiteralLine {
   std::size_t textFrom_ = 0, extra_ = 0, joins_ = 0;
 };
 
-// The markup a window of `kWindow` bytes at a time: the window's quotes and CRs found at once, as
-// bits, and taken in order. Markup that stays as it is goes on in one piece from `copied` up to and
-// including each quote, and up to each line break; the next piece starts again at the quote, so
-// that every quote is written twice; a window of quotes alone, as a long run of them makes, goes at
-// once. The last bytes, fewer than a window, are read from a copy with zeros behind.
-template <std::size_t kWindow, typename Out>
-[[gnu::always_inline]] inline std::size_t BuildLiteral(std::string_view content, Out& out) {
-  bool continued = false, ascii = true;
-  LiteralLine line;
-  line.Start(0, kFirstLineStart);
-  out.Put(kQuote);
-  std::size_t copied = 0;
-  const auto copyTo = [&](std::size_t end) {
-    out.Put({content.data() + copied, end - copied});
-    copied = end;
-  };
+// Writes a literal as its markup's quotes and line breaks are found, in order. Markup that stays as
+// it is goes on in one piece from `copied_` up to and including each quote, and up to each line
+// break; the next piece starts again at the quote, so that every quote is written twice.
+template <typename Out>
+class LiteralWriter {
+ public:
+  [[gnu::always_inline]] LiteralWriter(std::string_view content, Out& out)
+      : content_(content), out_(out) {
+    line_.Start(0, kFirstLineStart);
+    out_.Put(kQuote);
+  }
+
+  // The quote at `at`.
+  [[gnu::always_inline]] void Quote(std::size_t at) { Quotes(at, 1); }
+  // `count` quotes in a row from `at`, as a long run of them makes: written twice at once.
+  [[gnu::always_inline]] void Quotes(std::size_t at, std::size_t count) {
+    CopyTo(at + count);
+    copied_ = at;  // the quotes go out once more at the head of the next piece
+    line_.AddQuotes(count);
+  }
+  // The line break at `at`: a join on vbCrLf, or once the line is past the limit a continuation.
+  // `ascii` tells whether the markup read so far is ASCII.
+  [[gnu::always_inline]] void LineBreak(std::size_t at, bool ascii) {
+    CopyTo(at);
+    copied_ = at + kLineBreak.size();
+    if (line_.PastLimit(content_, at, ascii)) {
+      out_.Put(kLiteralContinuation);
+      line_.Start(copied_, kContinuedLineStart);
+      continued_ = true;
+    } else {
+      out_.Put(kJoin);
+      line_.AddJoin();
+    }
+  }
+  // Writes the rest and the closing quote; the literal's measure (see MarkupToLiteral).
+  [[gnu::always_inline]] std::size_t Close(bool ascii) {
+    CopyTo(content_.size());
+    out_.Put(kQuote);
+    return continued_ ? kPastLimit : line_.MeasureWithClosingQuote(content_, ascii);
+  }
+
+ private:
+  [[gnu::always_inline]] void CopyTo(std::size_t end) {
+    out_.Put({content_.data() + copied_, end - copied_});
+    copied_ = end;
+  }
+
+  std::string_view content_;
+  Out& out_;
+  LiteralLine line_;
+  std::size_t copied_ = 0;
+  bool continued_ = false;
+};
+
+// Reads the markup a window of `kWindow` bytes at a time for `writer`: the window's quotes and CRs
+// found at once, as bits, and handed on in order; a window of quotes alone goes at once. The last
+// bytes, fewer than a window, are read from a copy with zeros behind. Returns whether the markup is
+// ASCII.
+template <std::size_t kWindow, typename Writer>
+[[gnu::always_inline]] inline bool ReadMarkupWindows(std::string_view content, Writer& writer) {
   constexpr std::uint64_t kWholeWindow =
       ~std::uint64_t{0} >> (std::numeric_limits<std::uint64_t>::digits - kWindow);
   const auto quoteMask = [](const char* block) { return BlockMask(block, StopBytes<1>{kQuote}); };
+  bool ascii = true;
   char last[kWindow];
   for (std::size_t window = 0; window < content.size(); window += kWindow) {
     const char* at = content.data() + window;
@@ -96,34 +141,26 @@ template <std::size_t kWindow, typename Out>
     const std::uint64_t specials =
         WindowMask<kWindow>(at, [](const char* block) { return BlockMask(block, kSpecial); });
     if (specials == kWholeWindow && WindowMask<kWindow>(at, quoteMask) == kWholeWindow) {
-      copyTo(window + kWindow);
-      copied = window;
-      line.AddQuotes(kWindow);
+      writer.Quotes(window, kWindow);
       continue;
     }
     ForEachBit(specials, [&](std::size_t bit) {
       const std::size_t special = window + bit;
       if (content[special] == kQuote) {
-        copyTo(special + 1);
-        copied = special;  // the quote goes out once more at the head of the next piece
-        line.AddQuotes(1);
+        writer.Quote(special);
       } else if (LineBreakAt(content, special)) {
-        copyTo(special);
-        copied = special + kLineBreak.size();
-        if (line.PastLimit(content, special, ascii)) {
-          out.Put(kLiteralContinuation);
-          line.Start(copied, kContinuedLineStart);
-          continued = true;
-        } else {
-          out.Put(kJoin);
-          line.AddJoin();
-        }
+        writer.LineBreak(special, ascii);
       }  // a lone CR is an ordinary character
     });
   }
-  copyTo(content.size());
-  out.Put(kQuote);
-  return continued ? kPastLimit : line.MeasureWithClosingQuote(content, ascii);
+  return ascii;
+}
+
+template <std::size_t kWindow, typename Out>
+[[gnu::always_inline]] inline std::size_t BuildLiteral(std::string_view content, Out& out) {
+  LiteralWriter<Out> writer(content, out);
+  const bool ascii = ReadMarkupWindows<kWindow>(content, writer);
+  return writer.Close(ascii);
 }
 
 // The most bytes a literal takes for each byte of its markup: a line break of two bytes may

@@ -32,11 +32,12 @@ bool IsWriteLine(std::string_view head) {
 // it: its statement word is followed by a continuation, and so no statement, only where the
 // expression starts with an underscore and a line break, or is an underscore that the next
 // statement's line break follows.
-bool IsExpressionWrite(std::string_view expression, bool more) {
+bool IsExpressionWrite(std::string_view expression, Following following) {
   constexpr std::string_view kAfterWord = kContinuation.substr(1);
   static_assert(kWriteStatement.back() == kContinuation.front());
   return !(expression.starts_with(kAfterWord) ||
-           (more && expression == kAfterWord.substr(0, kAfterWord.size() - kLineBreak.size())));
+           (following == Following::kStatement &&
+            expression == kAfterWord.substr(0, kAfterWord.size() - kLineBreak.size())));
 }
 
 // The measure of a text shorter than two blocks; false, measuring nothing, when it holds a CR.
@@ -79,11 +80,13 @@ constexpr std::size_t kShortLineBytes = 2 * kBlockBytes;
 }  // namespace
 
 // The text beyond the next statement's line break never decides.
-bool IsWriteLineAt(std::string_view rest, bool more) {
+bool IsWriteLineAt(std::string_view rest, Following following) {
   // Most lines are no write, as their first letter tells.
   if (rest.empty() || FoldCase(rest[0]) != FoldCase(kWriteStatement[0])) return false;
   constexpr std::size_t kHeadBytes = WriteMerger::kLineHeadBytes;
-  if (rest.size() >= kHeadBytes || !more) return IsWriteLine(rest.substr(0, kHeadBytes));
+  if (rest.size() >= kHeadBytes || following == Following::kNothing) {
+    return IsWriteLine(rest.substr(0, kHeadBytes));
+  }
   char head[kHeadBytes];
   const std::size_t size = rest.copy(head, kHeadBytes);
   return IsWriteLine({head, size + kLineBreak.copy(head + size, kHeadBytes - size)});
@@ -92,132 +95,140 @@ bool IsWriteLineAt(std::string_view rest, bool more) {
 [[gnu::always_inline]] inline void WriteMerger::AddToLine(std::string_view text,
                                                           std::size_t units) {
   if (text.empty()) return;
-  if (writeLine_) measure_ += units;
-  beforeLast_ = text.size() > 1 ? text[text.size() - 2] : last_;
-  last_ = text.back();
+  if (line_.kind == LineKind::kWrite) line_.measure += units;
+  line_.beforeLast = text.size() > 1 ? text[text.size() - 2] : line_.last;
+  line_.last = text.back();
 }
 
 [[gnu::always_inline]] inline bool WriteMerger::ContinuesAtBreak() {
-  if (beforeLast_ != kContinuation[0] || last_ != kContinuation[1]) return false;
-  beforeLast_ = kLineBreak[0], last_ = kLineBreak[1];
+  if (line_.beforeLast != kContinuation[0] || line_.last != kContinuation[1]) return false;
+  line_.beforeLast = kLineBreak[0], line_.last = kLineBreak[1];
   // Its " _" was measured as text.
-  if (writeLine_) measure_ += kContinuationMeasure - kContinuationMark.size();
+  if (line_.kind == LineKind::kWrite)
+    line_.measure += kContinuationMeasure - kContinuationMark.size();
   return true;
 }
 
-[[gnu::always_inline]] inline bool WriteMerger::BreakLine() {
+[[gnu::always_inline]] inline WriteMerger::Break WriteMerger::BreakLine() {
   if (ContinuesAtBreak()) {
     out_.Put(kLineBreak);
-    return false;
+    return Break::kContinuesLine;
   }
   breakHeld_ = true;
-  return true;
+  return Break::kEndsLine;
 }
 
 // The text goes on as it is but where a write joins the open run: there the line break before it
 // and its statement word give way to the operand separator.
-[[gnu::always_inline]] inline bool WriteMerger::StartLine(bool write) {
-  writeLine_ = write;
-  beforeLast_ = last_ = '\0';
+[[gnu::always_inline]] inline WriteMerger::LineStart WriteMerger::StartLine(LineKind kind) {
+  const bool write = kind == LineKind::kWrite;
   const bool breakHeld = std::exchange(breakHeld_, false);
   if (!write || !runOpen_) {
     runOpen_ = write;
-    measure_ = 0;
+    line_ = {kind, 0, '\0', '\0'};
     if (breakHeld) out_.Put(kLineBreak);
-    return false;
+    return LineStart::kOwnLine;
   }
-  if (measure_ > kLineLimit) {
+  if (line_.measure > kLineLimit) {
     out_.Put(kOperandContinuation);
-    measure_ = kContinuationMeasure;
+    line_.measure = kContinuationMeasure;
   } else {
     out_.Put(kOperandJoin);
-    measure_ += kOperandJoin.size();
+    line_.measure += kOperandJoin.size();
   }
-  beforeLast_ = kWriteStatement[kWriteStatement.size() - 2], last_ = kWriteStatement.back();
-  return true;
+  line_.kind = kind;
+  line_.beforeLast = kWriteStatement[kWriteStatement.size() - 2],
+  line_.last = kWriteStatement.back();
+  return LineStart::kJoinsRun;
+}
+
+[[gnu::always_inline]] inline void WriteMerger::OpenWrite(Break lineBreak, LineKind kind) {
+  if (lineBreak == Break::kEndsLine && StartLine(kind) == LineStart::kJoinsRun) return;
+  PutStatementWord(kind);
 }
 
 // The statement word of a write that opens a line, or that a continued line holds. Where it is a
 // statement, the rewrite behind would turn it into the append to OutputString: it goes as that at
 // once. The line counts it as the word.
-[[gnu::always_inline]] inline void WriteMerger::StartWriteLine(bool statement) {
-  out_.Put(statement ? kOutputAppend : kWriteStatement);
+[[gnu::always_inline]] inline void WriteMerger::PutStatementWord(LineKind kind) {
+  out_.Put(kind == LineKind::kWrite ? kOutputAppend : kWriteStatement);
   AddToLine(kWriteStatement, kWriteStatementUnits);
 }
 
 // A line of the page's code: a write's statement word goes, either for the operand join or as the
 // append that opens a run. Returns how much of `text` it was.
 [[gnu::always_inline]] inline std::size_t WriteMerger::OpenCodeLine(std::string_view text,
-                                                                    bool more) {
-  if (!StartLine(IsWriteLineAt(text, more))) {
-    if (!writeLine_) return 0;
-    StartWriteLine(true);
-  }
+                                                                    Following following) {
+  const LineKind kind = IsWriteLineAt(text, following) ? LineKind::kWrite : LineKind::kCode;
+  if (StartLine(kind) == LineStart::kJoinsRun) return kWriteStatement.size();
+  if (kind == LineKind::kCode) return 0;
+  PutStatementWord(kind);
   return kWriteStatement.size();
 }
 
 // A text of one short line, as most expressions are, is measured and goes on here, inlined into
 // the merge of its statement.
-[[gnu::always_inline]] inline void WriteMerger::AddText(std::string_view text, bool more) {
+[[gnu::always_inline]] inline void WriteMerger::AddText(std::string_view text,
+                                                        Following following) {
   if (std::size_t units = 0; text.size() < kShortLineBytes && MeasureShortLine(text, units)) {
     AddToLine(text, units);
     out_.Put(text);
   } else {
-    AddTextLines(text, more);
+    AddTextLines(text, following);
   }
 }
 
 void WriteMerger::AddLines(std::string_view lines) {
   if (lines.empty()) return;
   started_ = true;
-  AddText(lines.substr(OpenCodeLine(lines, false)), false);
+  AddText(lines.substr(OpenCodeLine(lines, Following::kNothing)), Following::kNothing);
 }
 
 void WriteMerger::FinishBeforeCut() {
-  if (holding_) Merge(held_, true);
-  holding_ = false;
+  if (held_) Merge(*held_, Following::kStatement);
+  held_.reset();
 }
 
 void WriteMerger::Finish() {
-  if (holding_) Merge(held_, false);
-  holding_ = false;
+  if (held_) Merge(*held_, Following::kNothing);
+  held_.reset();
   // The last line ends in a line break too, and a write's is held back no longer.
   if (started_) out_.Put(kLineBreak);
 }
 
 // A markup write's literal is built as it goes out, and measured by its builder. An expression's
 // code and a block's code are text to the merger, as any statement lines are.
-void WriteMerger::Merge(const Statement& statement, bool more) {
+void WriteMerger::Merge(const Statement& statement, Following following) {
   started_ = true;
-  const bool lineStarts = BreakLine();
+  const Break lineBreak = BreakLine();
   const std::string_view text = statement.text;
   switch (statement.kind) {
     case StatementKind::kMarkupWrite: {
-      if (!(lineStarts && StartLine(true))) StartWriteLine(true);
+      OpenWrite(lineBreak, LineKind::kWrite);
       const std::size_t units = MarkupToLiteral(text, out_);
-      if (writeLine_ && measure_ <= kLineLimit) measure_ += units;
-      beforeLast_ = '\0', last_ = kQuote;
+      if (line_.kind == LineKind::kWrite && line_.measure <= kLineLimit) line_.measure += units;
+      line_.beforeLast = '\0', line_.last = kQuote;
       break;
     }
-    case StatementKind::kExpressionWrite: {
-      const bool write = IsExpressionWrite(text, more);
-      if (!(lineStarts && StartLine(write))) StartWriteLine(write);
-      AddText(text, more);
+    case StatementKind::kExpressionWrite:
+      OpenWrite(lineBreak, IsExpressionWrite(text, following) ? LineKind::kWrite : LineKind::kCode);
+      AddText(text, following);
+      break;
+    case StatementKind::kCode: {
+      const bool lineStarts = lineBreak == Break::kEndsLine;
+      AddText(text.substr(lineStarts ? OpenCodeLine(text, following) : 0), following);
       break;
     }
-    case StatementKind::kCode:
-      AddText(text.substr(lineStarts ? OpenCodeLine(text, more) : 0), more);
-      break;
   }
 }
 
-void WriteMerger::AddTextLines(std::string_view text, bool more) {
+void WriteMerger::AddTextLines(std::string_view text, Following following) {
   std::size_t i = 0, copied = 0;  // what of the text has been handed on
   for (;;) {
     // Only a write line is measured, and only until it holds more than the limit: then the next
     // operand goes to a new line whatever follows.
     std::size_t units = 0;
-    const std::size_t cr = writeLine_ && measure_ <= kLineLimit
+    const std::size_t cr = line_.kind == LineKind::kWrite && line_.measure <= kLineLimit
                                ? FindFirstOfMeasuring(text, i, StopBytes<1>{'\r'}, units)
                                : FindFirstOf(text, i, '\r');
     AddToLine(text.substr(i, cr - i), units);
@@ -232,7 +243,7 @@ void WriteMerger::AddTextLines(std::string_view text, bool more) {
       out_.Put(text.substr(copied, cr - copied));
       breakHeld_ = true;
       i = copied = cr + kLineBreak.size();
-      i = copied = i + OpenCodeLine(text.substr(i), more);
+      i = copied = i + OpenCodeLine(text.substr(i), following);
     }
   }
   out_.Put(text.substr(copied));
