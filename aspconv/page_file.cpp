@@ -88,11 +88,12 @@ Status CreateFolderOf(const fs::path& file, const fs::path& named) {
   return Status::Ok();
 }
 
-Status ReadJobPage(const Job& job, const PageFormat& format, Encodings& encodings, Page& page) {
+Status ReadJobPage(const Job& job, const PageFormat& format, Encodings& encodings,
+                   DecodedPage& page) {
   const bool fromFile = !job.input.empty();
   const int in = fromFile ? OpenExisting(SystemPath(job.input), O_RDONLY) : kStandardInput;
   if (in < 0) return aspclip::CannotReadInput();
-  Status read = ReadPage(in, format, encodings, page);
+  Status read = page.Read(in, format, encodings);
   if (fromFile) close(in);
   return read;
 }
@@ -137,12 +138,12 @@ class Output {
   int direct_ = -1;
 };
 
-Status WriteCode(const Page& page, unsigned workers, Output& out) {
-  FileSink sink(out.fd(), page.codeCharset, out.standard() ? ConsoleText::For(out.fd()) : nullptr,
-                page.bytes);
+Status WriteCode(const DecodedPage& page, unsigned workers, Output& out) {
+  FileSink sink(out.fd(), page.codeCharset(), out.standard() ? ConsoleText::For(out.fd()) : nullptr,
+                page.bytes());
   // A file keeps the page's byte-order mark; standard output, as a filter's, goes without.
-  if (page.hadByteOrderMark && !out.standard()) sink.Put(aspclip::kByteOrderMark);
-  aspclip::ConvertAspCodeInChunks(page.text, sink, workers);
+  if (page.hadByteOrderMark() && !out.standard()) sink.Put(aspclip::kByteOrderMark);
+  aspclip::ConvertAspCodeInChunks(page.text(), sink, workers);
   return sink.Finish();
 }
 
@@ -150,10 +151,10 @@ Status WriteCode(const Page& page, unsigned workers, Output& out) {
 
 Status ConvertPage(const Job& job, const PageFormat& format, unsigned workers, Encodings& encodings,
                    std::string& readAs) {
-  Page page;
+  DecodedPage page;
   try {
     Status read = ReadJobPage(job, format, encodings, page);
-    readAs = page.encoding;
+    readAs = page.encoding();
     if (!read.ok()) return About(Utf8(job.input), read);
     Output out;
     if (Status opened = out.Open(job.output); !opened.ok()) return About(Utf8(job.output), opened);
@@ -161,14 +162,14 @@ Status ConvertPage(const Job& job, const PageFormat& format, unsigned workers, E
       return About(Utf8(job.output), written);
     }
     // A file that shrank while it was read was read in part: its code is not kept.
-    if (Status unchanged = page.bytes.CheckUnchanged(); !unchanged.ok()) {
+    if (Status unchanged = page.bytes().CheckUnchanged(); !unchanged.ok()) {
       return About(Utf8(job.input), unchanged);
     }
     return About(Utf8(job.output), out.Commit());
   } catch (const std::bad_alloc&) {
     return About(Utf8(job.input), Status::Failed("not enough memory for this page"));
   } catch (const PageShrank&) {
-    return About(Utf8(job.input), page.bytes.CheckUnchanged());
+    return About(Utf8(job.input), page.bytes().CheckUnchanged());
   }
 }
 

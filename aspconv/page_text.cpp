@@ -69,62 +69,6 @@ Status CheckUtf8(std::string_view text, bool automatic, aspclip::Utf8Scan& scan)
   return Status::Failed(failure);
 }
 
-Status ReadUtf8Page(const aspclip::Utf8Scan& scan, bool raw, Page& page) {
-  if (raw) return Status::Ok();
-  return page.bytes.NormalizeLineBreaks(scan.loneLineBreaks);
-}
-
-// An encoding that names no byte order (UTF-16, UTF-32) reads a page's mark, in either order, and
-// does not pass it on; it writes a mark of its own, in the order it reads a page without one. The
-// code is written in the page's order, as the same encoding with the order named, and with a mark
-// only where the page had one.
-Status FollowPageByteOrder(Encodings& encodings, Page& page) {
-  const std::string& own = page.charset->ownByteOrderMark();
-  if (own.empty()) return Status::Ok();
-  const std::string_view bytes = page.bytes.view();
-  const std::string reversed(own.rbegin(), own.rend());
-  page.hadByteOrderMark = bytes.starts_with(own) || bytes.starts_with(reversed);
-  const bool ownOrder = !bytes.starts_with(reversed);
-  const bool ownIsLittleEndian = static_cast<unsigned char>(own.front()) == 0xFF;
-  const bool littleEndian = ownOrder == ownIsLittleEndian;
-  return encodings.Get(page.charset->name() + (littleEndian ? "LE" : "BE"), page.codeCharset);
-}
-
-Status DecodePage(bool raw, Encodings& encodings, Page& page) {
-  if (Status decoded = page.charset->ToUtf8(page.bytes.view(), page.decoded); !decoded.ok()) {
-    return decoded;
-  }
-  page.codeCharset = page.charset;
-  if (Status ordered = FollowPageByteOrder(encodings, page); !ordered.ok()) return ordered;
-  if (!raw && aspclip::CountLoneLineBreaks(page.decoded) > 0) {
-    page.decoded = aspclip::WithCrLf(page.decoded);
-  }
-  return Status::Ok();
-}
-
-// UTF-8 where the page is valid UTF-8 and nothing in it tells otherwise; else the encoding its
-// NUL bytes tell, or that the detector names.
-Status ReadDetected(bool raw, Encodings& encodings, Page& page) {
-  const std::string_view bytes = page.bytes.view();
-  aspclip::Utf8Scan scan;
-  const Status utf8 = CheckUtf8(bytes, true, scan);
-  page.encoding = UnmarkedUnicode(bytes);
-  const bool escaped = page.encoding.empty() && HasIso2022Escapes(bytes);
-  if (utf8.ok() && page.encoding.empty() && !escaped) {
-    page.encoding = kUtf8;
-    return ReadUtf8Page(scan, raw, page);
-  }
-  if (page.encoding.empty()) page.encoding = Detect(bytes);
-  if (page.encoding.empty()) {
-    return Status::Failed(
-        (utf8.ok() ? std::string("input has ISO-2022 escape sequences") : utf8.reason()) +
-        ", and its encoding cannot be told (name it with --encoding, as in --encoding "
-        "iso-2022-jp)");
-  }
-  if (Status opened = encodings.Get(page.encoding, page.charset); !opened.ok()) return opened;
-  return DecodePage(raw, encodings, page);
-}
-
 }  // namespace
 
 Status Encodings::Get(const std::string& name, aspclip::Charset*& charset) {
@@ -138,27 +82,88 @@ Status Encodings::Get(const std::string& name, aspclip::Charset*& charset) {
   return Status::Ok();
 }
 
-Status ReadPage(int in, const PageFormat& format, Encodings& encodings, Page& page) {
-  if (Status read = page.bytes.ReadAll(in); !read.ok()) return read;
-  Status ready = Status::Ok();
-  if (format.encoding == kAutomaticEncoding) {
-    ready = ReadDetected(format.raw, encodings, page);
-  } else if (ready = encodings.Get(format.encoding, page.charset); !ready.ok()) {
-    return ready;
-  } else if (page.charset == nullptr) {
-    aspclip::Utf8Scan scan;
-    ready = CheckUtf8(page.bytes.view(), false, scan);
-    if (ready.ok()) ready = ReadUtf8Page(scan, format.raw, page);
-  } else {
-    ready = DecodePage(format.raw, encodings, page);
+Status DecodedPage::Read(int in, const PageFormat& format, Encodings& encodings) {
+  if (Status read = bytes_.ReadAll(in); !read.ok()) return read;
+  Status ready = format.encoding == kAutomaticEncoding
+                     ? ReadDetected(format.raw, encodings)
+                     : ReadNamed(format.encoding, format.raw, encodings);
+  if (ready.ok()) SetText();
+  return ready;
+}
+
+Status DecodedPage::ReadUtf8(bool raw) {
+  aspclip::Utf8Scan scan;
+  if (Status valid = CheckUtf8(bytes_.view(), false, scan); !valid.ok()) return valid;
+  return WidenLineBreaks(scan, raw);
+}
+
+Status DecodedPage::ReadNamed(const std::string& name, bool raw, Encodings& encodings) {
+  if (Status opened = encodings.Get(name, charset_); !opened.ok()) return opened;
+  Status read = charset_ == nullptr ? ReadUtf8(raw) : Decode(raw, encodings);
+  if (read.ok()) encoding_ = charset_ != nullptr ? charset_->name() : kUtf8;
+  return read;
+}
+
+// UTF-8 where the page is valid UTF-8 and nothing in it tells otherwise; else the encoding its
+// NUL bytes tell, or that the detector names.
+Status DecodedPage::ReadDetected(bool raw, Encodings& encodings) {
+  const std::string_view bytes = bytes_.view();
+  aspclip::Utf8Scan scan;
+  const Status utf8 = CheckUtf8(bytes, true, scan);
+  encoding_ = UnmarkedUnicode(bytes);
+  const bool escaped = encoding_.empty() && HasIso2022Escapes(bytes);
+  if (utf8.ok() && encoding_.empty() && !escaped) {
+    encoding_ = kUtf8;
+    return WidenLineBreaks(scan, raw);
   }
-  if (!ready.ok()) return ready;
-  if (page.encoding.empty()) page.encoding = page.charset ? page.charset->name() : kUtf8;
-  const std::string_view text =
-      page.charset == nullptr ? page.bytes.view() : std::string_view(page.decoded);
-  page.hadByteOrderMark = page.hadByteOrderMark || text.starts_with(kByteOrderMark);
-  page.text = text.substr(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0);
+  if (encoding_.empty()) encoding_ = Detect(bytes);
+  if (encoding_.empty()) {
+    return Status::Failed(
+        (utf8.ok() ? std::string("input has ISO-2022 escape sequences") : utf8.reason()) +
+        ", and its encoding cannot be told (name it with --encoding, as in --encoding "
+        "iso-2022-jp)");
+  }
+  if (Status opened = encodings.Get(encoding_, charset_); !opened.ok()) return opened;
+  return Decode(raw, encodings);
+}
+
+Status DecodedPage::WidenLineBreaks(const aspclip::Utf8Scan& scan, bool raw) {
+  backing_ = Backing::kBytesRead;
+  if (raw) return Status::Ok();
+  return bytes_.NormalizeLineBreaks(scan.loneLineBreaks);
+}
+
+Status DecodedPage::Decode(bool raw, Encodings& encodings) {
+  backing_ = Backing::kDecoded;
+  if (Status decoded = charset_->ToUtf8(bytes_.view(), decoded_); !decoded.ok()) return decoded;
+  codeCharset_ = charset_;
+  if (Status ordered = FollowByteOrder(encodings); !ordered.ok()) return ordered;
+  if (!raw && aspclip::CountLoneLineBreaks(decoded_) > 0) decoded_ = aspclip::WithCrLf(decoded_);
   return Status::Ok();
+}
+
+// An encoding that names no byte order (UTF-16, UTF-32) reads a page's mark, in either order, and
+// does not pass it on; it writes a mark of its own, in the order it reads a page without one. The
+// code is written in the page's order, as the same encoding with the order named, and with a mark
+// only where the page had one.
+Status DecodedPage::FollowByteOrder(Encodings& encodings) {
+  const std::string& own = charset_->ownByteOrderMark();
+  if (own.empty()) return Status::Ok();
+  const std::string_view bytes = bytes_.view();
+  const std::string reversed(own.rbegin(), own.rend());
+  hadByteOrderMark_ = bytes.starts_with(own) || bytes.starts_with(reversed);
+  const bool ownOrder = !bytes.starts_with(reversed);
+  const bool ownIsLittleEndian = static_cast<unsigned char>(own.front()) == 0xFF;
+  const bool littleEndian = ownOrder == ownIsLittleEndian;
+  return encodings.Get(charset_->name() + (littleEndian ? "LE" : "BE"), codeCharset_);
+}
+
+// The byte-order mark is set apart: the code gets one of its own where the page had one.
+void DecodedPage::SetText() {
+  const std::string_view text =
+      backing_ == Backing::kBytesRead ? bytes_.view() : std::string_view(decoded_);
+  hadByteOrderMark_ = hadByteOrderMark_ || text.starts_with(kByteOrderMark);
+  text_ = text.substr(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0);
 }
 
 }  // namespace aspconv
