@@ -15,7 +15,9 @@ constexpr std::wstring_view kLongForm = L"\\\\?\\", kDeviceForm = L"\\\\.\\";
 // The most UTF-16 units a name may have in a folder.
 constexpr std::size_t kLongestName = 255;
 
-std::wstring UpperCase(const std::wstring& text) {
+// A name as Windows' file systems compare names: upper-cased as the invariant locale does it,
+// every letter of Unicode included.
+std::wstring InvariantUpperCase(const std::wstring& text) {
   std::wstring upper(text.size(), L'\0');
   const int length = static_cast<int>(text.size());
   if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), length, upper.data(),
@@ -96,7 +98,7 @@ fs::path FollowLinks(const fs::path& path) {
 bool IsDeviceName(const fs::path& path) {
   static constexpr std::array<std::wstring_view, 6> kDevices = {L"CON", L"PRN",    L"AUX",
                                                                 L"NUL", L"CONIN$", L"CONOUT$"};
-  std::wstring name = UpperCase(path.native());
+  std::wstring name = InvariantUpperCase(path.native());
   if (name.ends_with(L':')) name.pop_back();
   const bool numbered = name.size() == 4 &&
                         (name.starts_with(L"COM") || name.starts_with(L"LPT")) && name[3] >= L'1' &&
@@ -156,7 +158,7 @@ bool IdentityOf(const fs::path& path, FileIdentity& identity) {
 }  // namespace
 
 fs::path SameFileKey(const fs::path& path) {
-  return UpperCase(SystemPath(path).native());
+  return InvariantUpperCase(SystemPath(path).native());
 }
 
 aspclip::Status UsableName(const fs::path& path) {

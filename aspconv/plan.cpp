@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "base/characters.h"
 #include "text/utf8.h"
 #include "wildcards.h"
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace aspclip {
@@ -13,6 +14,14 @@ namespace aspclip {
 // Folds A-Z to a-z and leaves every other byte alone: no letter beyond ASCII takes part in a match.
 constexpr char FoldCase(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A copy with A-Z folded to a-z, as names of options, encodings, types and extensions are compared.
+inline std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    c = FoldCase(c);
+  return lower;
 }
 
 // A byte that continues a UTF-8 (or WTF-8) sequence: 10xxxxxx.

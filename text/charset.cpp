@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/characters.h"
 #include "base/scan.h"
 #include "base/workers.h"
 #include "charset_names.h"

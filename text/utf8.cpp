@@ -129,11 +129,4 @@ Utf8Scan ScanUtf8(std::string_view bytes) {
   return ScanUtf8InParts(bytes, bytes.size() < kLeastBytesInParts ? 1 : Cores());
 }
 
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    c = FoldCase(c);
-  return lower;
-}
-
 }  // namespace aspclip

@@ -29,7 +29,4 @@ Utf8Scan ScanUtf8(std::string_view bytes);
 // the vector instructions that every processor of its kind has, as tests do to check both ways.
 Utf8Scan ScanUtf8InParts(std::string_view bytes, std::size_t parts, bool wideVectors = true);
 
-// A copy with A-Z folded to a-z, as names of options and encodings are compared.
-std::string LowerCase(std::string_view text);
-
 }  // namespace aspclip

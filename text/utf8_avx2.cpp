@@ -108,7 +108,7 @@ ASPCLIP_AVX2 inline bool AllZero(__m256i v) {
 
 // The lone line breaks of a stretch, which a page of CR LF seldom holds: found at once for the
 // stretch, and counted only where there are some.
-ASPCLIP_AVX2 inline std::size_t CountLoneLineBreaks(const char* stretch) {
+ASPCLIP_AVX2 inline std::size_t LoneLineBreaksOfStretch(const char* stretch) {
   __m256i lone[kStretch / kBlock], any = _mm256_setzero_si256();
   for (std::size_t k = 0; k < kStretch / kBlock; ++k) {
     lone[k] = LoneLineBreaks(stretch + k * kBlock);
@@ -143,7 +143,7 @@ ASPCLIP_AVX2 std::size_t CheckWithAvx2(std::string_view bytes, std::size_t& lone
     }
     if (!AllZero(errors)) break;
     before = b3;
-    loneLineBreaks += CountLoneLineBreaks(stretch);
+    loneLineBreaks += LoneLineBreaksOfStretch(stretch);
   }
   // A sequence may reach past `i`: the checking goes on from its first byte.
   return WholeSequencesEnd(bytes, i);

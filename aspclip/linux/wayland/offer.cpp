@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "text/utf8.h"
+#include "base/characters.h"
 
 namespace aspclip {
 namespace {
