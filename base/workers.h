@@ -1,48 +1,21 @@
 // Threads where the toolchain has them: libstdc++ built for Windows' own threads has none, and
-// there the work is done by the calling thread alone.
+// there the work is done by the calling thread alone. CMake tells which (ASPCLIP_THREADS) and
+// builds the matching file, workers_threads.cpp or workers_single.cpp.
 #pragma once
 
-#include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <system_error>
-#include <thread>
-#include <vector>
-
-#if defined(_GLIBCXX_HAS_GTHREADS)
-#define ASPCLIP_THREADS 1
-#endif
+#include <functional>
 
 namespace aspclip {
 
 // How many threads may usefully work at once: the processor's cores, or one without threads.
-inline unsigned Cores() {
-#if defined(ASPCLIP_THREADS)
-  return std::max(std::thread::hardware_concurrency(), 1U);
-#else
-  return 1;
-#endif
-}
+unsigned Cores();
 
 // Runs `work` on this thread and on `workers` - 1 more at once, and returns when every one has
 // ended: on fewer where no more threads can be started, and on this one alone without threads.
 // Each runs the same `work`, which takes its share of what there is to do until none is left.
-template <typename Work>
-void RunOnWorkers([[maybe_unused]] std::size_t workers, const Work& work) {
-#if defined(ASPCLIP_THREADS)
-  std::vector<std::thread> helpers;
-  try {
-    while (helpers.size() + 1 < workers)
-      helpers.emplace_back(work);
-  } catch (const std::system_error&) {  // fewer workers, then
-  }
-  work();
-  for (std::thread& helper : helpers)
-    helper.join();
-#else
-  work();
-#endif
-}
+void RunOnWorkers(std::size_t workers, const std::function<void()>& work);
 
 // Runs `work` with each part's number, from 0 to `parts` - 1, on as many workers: each takes the
 // next part not yet taken.

@@ -1,6 +1,5 @@
 #include "ordered_sink.h"
 
-#if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // A chunk's code waits in the chain's last piece, which holds a chunk's code whole but for the
@@ -52,4 +51,3 @@ void OrderedSink::RethrowFailure() const {
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
-#endif

@@ -13,7 +13,6 @@
 #include "base/workers.h"
 #include "stage.h"
 
-#if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 class OrderedSink {
@@ -59,4 +58,3 @@ class OrderedSink {
 };
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
-#endif

@@ -1,7 +1,7 @@
 // Several workers convert a page's chunks at once. Each takes the next chunk not yet taken, and
 // hands its code to the sink when every chunk before it has been handed on. A page that
-// is one chunk is split on a thread of its own while this one merges it. Without threads, the
-// page converts whole on this one.
+// is one chunk is split on a thread of its own while this one merges it. Without threads,
+// parallel_single.cpp stands in.
 #include "parallel.h"
 
 #include <algorithm>
@@ -19,7 +19,6 @@
 #include "statement_queue.h"
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
-#if defined(ASPCLIP_THREADS)
 namespace {
 
 // The page split on a thread of its own, and merged on this one as the statements come; on this
@@ -88,11 +87,5 @@ void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned work
   RunOnWorkers(std::min<std::size_t>(workers, chunks), work);
   ordered.RethrowFailure();
 }
-#else
-void ConvertAspCodeInChunks(std::string_view page, CodeSink& sink, unsigned, std::size_t,
-                            std::size_t pieceBytes) {
-  ConvertAspCode(page, sink, pieceBytes);
-}
-#endif
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE

@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "markup_literal.h"
-#include "statement_queue.h"
 #include "syntax.h"
 #include "text_ops.h"
 #include "write_merge.h"
+#if defined(ASPCLIP_THREADS)
+#include "statement_queue.h"
+#endif
 
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 namespace {
@@ -149,6 +151,7 @@ template void SplitScriptBlocks(std::string_view page, WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, std::size_t from, std::size_t to,
                                 WriteMerger& statements);
 template void SplitScriptBlocks(std::string_view page, StatementLines& statements);
+// The queue to a merging thread, where there are threads (see convert/CMakeLists.txt).
 #if defined(ASPCLIP_THREADS)
 template void SplitScriptBlocks(std::string_view page, StatementQueue& statements);
 #endif

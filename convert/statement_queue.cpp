@@ -3,7 +3,6 @@
 #include <thread>
 #include <utility>
 
-#if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 void StatementQueue::Send() {
@@ -66,4 +65,3 @@ void StatementQueue::Abandon() {
 }
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
-#endif

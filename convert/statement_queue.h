@@ -11,7 +11,6 @@
 #include "base/workers.h"
 #include "statements.h"
 
-#if defined(ASPCLIP_THREADS)
 namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE {
 
 // The most bytes the processors the engine runs on move between their caches at once.
@@ -58,4 +57,3 @@ class alignas(kCacheLine) StatementQueue {
 };
 
 }  // namespace aspclip::inline ASPCLIP_SCAN_NAMESPACE
-#endif

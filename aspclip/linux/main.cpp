@@ -20,7 +20,7 @@
 #include "aspclip/clipboard_run.h"
 #include "aspclip/linux/wayland/data_control.h"
 #include "aspclip/linux/x11/x11_clipboard.h"
-#include "run_lock.h"
+#include "aspclip/run_lock.h"
 #include "base/standard_streams.h"
 #include "wayland_platform.h"
 #include "x11_platform.h"

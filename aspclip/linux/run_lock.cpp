@@ -1,4 +1,4 @@
-#include "run_lock.h"
+#include "aspclip/run_lock.h"
 
 #include <fcntl.h>
 #include <glib.h>
@@ -50,38 +50,45 @@ int OpenLock(std::string display) {
 
 }  // namespace
 
-RunLock::RunLock(const std::string& displayName) : fd_(OpenLock(displayName)) {}
+struct RunLock::Held {
+  int fd;
+};
+
+RunLock::RunLock(const std::string& desktop) : held_(std::make_unique<Held>(OpenLock(desktop))) {}
 
 RunLock::~RunLock() {
   Release();
 }
 
 bool RunLock::TryTake() {
-  if (fd_ < 0) return true;
-  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
+  const int fd = held_->fd;
+  if (fd < 0) return true;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
   // An earlier run's box is gone; a window left named would only go unraised.
-  [[maybe_unused]] const int cleared = ftruncate(fd_, 0);
+  [[maybe_unused]] const int cleared = ftruncate(fd, 0);
   return true;
 }
 
-void RunLock::PublishBox(unsigned long window) {
-  if (fd_ < 0) return;
-  // A window that cannot be written is only not raised by a second start.
-  const std::string text = std::to_string(window);
-  [[maybe_unused]] const auto written = pwrite(fd_, text.data(), text.size(), 0);
+void RunLock::PublishBox(std::uintptr_t box) {
+  const int fd = held_->fd;
+  if (fd < 0) return;
+  // A box that cannot be written is only not raised by a second start.
+  const std::string text = std::to_string(box);
+  [[maybe_unused]] const auto written = pwrite(fd, text.data(), text.size(), 0);
 }
 
-unsigned long RunLock::PublishedBox() const {
+std::uintptr_t RunLock::PublishedBox() const {
+  const int fd = held_->fd;
   char text[32] = {};
-  if (fd_ < 0 || pread(fd_, text, sizeof text - 1, 0) <= 0) return 0;
+  if (fd < 0 || pread(fd, text, sizeof text - 1, 0) <= 0) return 0;
   return std::strtoul(text, nullptr, 10);
 }
 
 void RunLock::Release() {
-  if (fd_ < 0) return;
-  flock(fd_, LOCK_UN);
-  close(fd_);
-  fd_ = -1;
+  if (held_->fd < 0) return;
+  flock(held_->fd, LOCK_UN);
+  close(held_->fd);
+  held_->fd = -1;
 }
 
 }  // namespace aspclip

@@ -8,7 +8,7 @@
 
 #include "aspclip/arguments.h"
 #include "aspclip/clipboard_run.h"
-#include "run_lock.h"
+#include "aspclip/run_lock.h"
 #include "text/wide_strings.h"
 #include "win32_platform.h"
 
@@ -36,11 +36,11 @@ int AnswerArguments(const aspclip::CommandLine& line, aspclip::Win32Platform& pl
   }
 }
 
-// The box of the run under way, found by its dialog class and the application's title; while
-// that run converts it has none yet, and shows it soon.
-void RaiseBox() {
-  const std::wstring title = aspclip::WideFromWtf8(aspclip::kApplicationTitle);
-  if (HWND box = FindWindowW(L"#32770", title.c_str())) SetForegroundWindow(box);
+// The box of the run under way, as that run published it; while it converts it has none yet, and
+// shows it soon.
+void RaiseBox(std::uintptr_t published) {
+  const auto box = reinterpret_cast<HWND>(published);
+  if (box != nullptr && IsWindow(box)) SetForegroundWindow(box);
 }
 
 }  // namespace
@@ -49,10 +49,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   aspclip::Win32Platform platform;
   const aspclip::CommandLine line = aspclip::ReadCommandLine(Arguments(), true);
   if (line.request != aspclip::Request::kConvert) return AnswerArguments(line, platform);
-  aspclip::RunLock lock;
-  if (lock.HeldElsewhere()) {
-    RaiseBox();
+  aspclip::RunLock lock("session");
+  if (!lock.TryTake()) {
+    RaiseBox(lock.PublishedBox());
     return aspclip::kExitSuccess;
   }
+  platform.OnBoxShown(
+      [&lock](HWND box) { lock.PublishBox(reinterpret_cast<std::uintptr_t>(box)); });
   return aspclip::ConvertClipboard(platform);
 }

@@ -5,12 +5,35 @@
 #include "aspclip/clipboard_run.h"
 #include "clipboard_reader.h"
 #include "text/line_breaks.h"
-#include "text/windows_error.h"
 #include "text/wide_strings.h"
+#include "text/windows_error.h"
 #include "text/wtf8.h"
 
 namespace aspclip {
 namespace {
+
+// MessageBoxW hands out no window: the box's is told by a hook on this thread's activations while
+// it shows, the box being the only window the thread activates.
+const std::function<void(HWND)>* activated = nullptr;
+
+LRESULT CALLBACK OnWindowEvent(int code, WPARAM window, LPARAM details) {
+  // An activation of no window, which Wine tells of as the box loses its own, is no box.
+  const auto box = reinterpret_cast<HWND>(window);
+  if (code == HCBT_ACTIVATE && box != nullptr && activated != nullptr && *activated) {
+    (*activated)(box);
+  }
+  return CallNextHookEx(nullptr, code, window, details);
+}
+
+int ShowBox(const std::string& message, UINT type, const std::function<void(HWND)>& shown) {
+  const std::wstring title = WideFromWtf8(kApplicationTitle);
+  activated = &shown;
+  HHOOK hook = SetWindowsHookExW(WH_CBT, OnWindowEvent, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxW(nullptr, WideFromWtf8(message).c_str(), title.c_str(), type);
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  activated = nullptr;
+  return answer;
+}
 
 // The code in the clipboard's Unicode form; a piece never ends inside a character.
 class Utf16Sink final : public CodeSink {
@@ -93,15 +116,11 @@ Status Win32Platform::PutPreparedText() {
 }
 
 Status Win32Platform::ShowMessage(const std::string& message) {
-  const std::wstring title = WideFromWtf8(kApplicationTitle);
-  return MessageBoxW(nullptr, WideFromWtf8(message).c_str(), title.c_str(), MB_OK) != 0
-             ? Status::Ok()
-             : LastWindowsError();
+  return ShowBox(message, MB_OK, boxShown_) != 0 ? Status::Ok() : LastWindowsError();
 }
 
 void Win32Platform::ShowFailure(const std::string& message) {
-  const std::wstring title = WideFromWtf8(kApplicationTitle);
-  MessageBoxW(nullptr, WideFromWtf8(message).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+  ShowBox(message, MB_OK | MB_ICONERROR, boxShown_);
 }
 
 }  // namespace aspclip

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "aspclip/platform.h"
@@ -24,6 +25,9 @@ class Win32Platform final : public Platform {
   Status ShowMessage(const std::string& message) override;
   void ShowFailure(const std::string& message) override;
 
+  // Called with the window of each box as it shows.
+  void OnBoxShown(std::function<void(HWND box)> shown) { boxShown_ = std::move(shown); }
+
  private:
   Status OpenClipboard();
   void CloseClipboard();
@@ -31,6 +35,7 @@ class Win32Platform final : public Platform {
   HWND owner_;  // a message-only window: the clipboard needs an owner for new data
   bool open_ = false;
   HGLOBAL prepared_ = nullptr;  // ours until the clipboard takes it
+  std::function<void(HWND box)> boxShown_;
 };
 
 }  // namespace aspclip

@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(ASPCLIP_THREADS)
 namespace aspclip {
 namespace {
 
@@ -73,4 +72,3 @@ TEST(OrderedSink, AFailureEndsTheTurnsBehindIt) {
 
 }  // namespace
 }  // namespace aspclip
-#endif

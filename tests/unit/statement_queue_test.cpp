@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(ASPCLIP_THREADS)
 namespace aspclip {
 namespace {
 
@@ -52,4 +51,3 @@ TEST(StatementQueue, EitherSideFailingReleasesTheOther) {
 
 }  // namespace
 }  // namespace aspclip
-#endif
