@@ -2,10 +2,12 @@
 
 namespace aspclip {
 
-CommandLine ReadCommandLine(const std::vector<std::string>& arguments, bool windows) {
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments,
+                            HelpArguments helpArguments) {
   CommandLine line;
   for (const std::string& argument : arguments) {
-    const bool help = argument == "--help" || argument == "-h" || (windows && argument == "/?");
+    const bool help = argument == "--help" || argument == "-h" ||
+                      (helpArguments == HelpArguments::kGnuAndWindows && argument == "/?");
     if (line.request == Request::kConvert && help) {
       line.request = Request::kHelp;
     } else if (line.request == Request::kConvert && argument == "--version") {

@@ -15,8 +15,11 @@ struct CommandLine {
   std::string unknown;  // the first argument not understood
 };
 
-// `arguments` leaves out the program's name. Windows programs also take "/?" for help.
-CommandLine ReadCommandLine(const std::vector<std::string>& arguments, bool windows);
+// Which arguments ask for help: -h and --help, and on Windows "/?" too, as its programs take it.
+enum class HelpArguments { kGnu, kGnuAndWindows };
+
+// `arguments` leaves out the program's name.
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments, HelpArguments help);
 
 // The usage for a terminal; and for a message box, which wraps paragraphs itself and has no
 // columns to line options up in.

@@ -46,7 +46,7 @@ std::string TemporaryName(const std::string& target, int attempt) {
 ReplacingFile::~ReplacingFile() {
   if (fd_ >= 0) close(fd_);
   if (temporary_.empty()) return;
-  WithTemporary(temporary_, false, [&] {
+  WithTemporary(temporary_, Temporary::kForgotten, [&] {
     std::error_code ignored;
     fs::remove(temporary_, ignored);
   });
@@ -58,11 +58,11 @@ Status ReplacingFile::Open(const fs::path& target, bool targetExists) {
   int error = 0;
   for (int attempt = 0; fd_ < 0 && attempt < kTemporaryNames; ++attempt) {
     temporary_ = target.parent_path() / PathOf(TemporaryName(name, attempt));
-    WithTemporary(temporary_, true, [&] {
+    WithTemporary(temporary_, Temporary::kKnown, [&] {
       fd_ = CreateNew(temporary_);
       error = errno;
     });
-    if (fd_ < 0) WithTemporary(temporary_, false, [] {});
+    if (fd_ < 0) WithTemporary(temporary_, Temporary::kForgotten, [] {});
     if (fd_ < 0 && error != EEXIST) break;
   }
   if (fd_ >= 0) return targetExists ? KeepMode(target, fd_) : Status::Ok();
@@ -75,7 +75,7 @@ Status ReplacingFile::Commit() {
   fd_ = -1;
   if (!closed) return CannotWriteOutput();
   std::error_code error;
-  WithTemporary(temporary_, false, [&] { fs::rename(temporary_, target_, error); });
+  WithTemporary(temporary_, Temporary::kForgotten, [&] { fs::rename(temporary_, target_, error); });
   if (error) return CannotWriteOutput(error.value());
   temporary_.clear();
   return Status::Ok();

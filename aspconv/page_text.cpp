@@ -59,13 +59,17 @@ std::string Hint(std::string_view bytes) {
   return "(try --encoding auto, which reads it as " + detected + ")";
 }
 
-Status CheckUtf8(std::string_view text, bool automatic, aspclip::Utf8Scan& scan) {
+// How the page's encoding came to be UTF-8: named by the user, who is told of others that fit, or
+// as the first guess of --encoding auto.
+enum class Utf8Because { kNamed, kGuessed };
+
+Status CheckUtf8(std::string_view text, Utf8Because because, aspclip::Utf8Scan& scan) {
   const std::size_t skipped = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   scan = aspclip::ScanUtf8(text.substr(skipped));
   if (scan.badByte == aspclip::kNotFound) return Status::Ok();
   std::string failure = "input is not valid UTF-8 (bad byte at offset ";
   failure.append(std::to_string(scan.badByte + skipped)).append(")");
-  if (!automatic) failure.append(" ").append(Hint(text));
+  if (because == Utf8Because::kNamed) failure.append(" ").append(Hint(text));
   return Status::Failed(failure);
 }
 
@@ -93,7 +97,7 @@ Status DecodedPage::Read(int in, const PageFormat& format, Encodings& encodings)
 
 Status DecodedPage::ReadUtf8(bool raw) {
   aspclip::Utf8Scan scan;
-  if (Status valid = CheckUtf8(bytes_.view(), false, scan); !valid.ok()) return valid;
+  if (Status valid = CheckUtf8(bytes_.view(), Utf8Because::kNamed, scan); !valid.ok()) return valid;
   return WidenLineBreaks(scan, raw);
 }
 
@@ -109,7 +113,7 @@ Status DecodedPage::ReadNamed(const std::string& name, bool raw, Encodings& enco
 Status DecodedPage::ReadDetected(bool raw, Encodings& encodings) {
   const std::string_view bytes = bytes_.view();
   aspclip::Utf8Scan scan;
-  const Status utf8 = CheckUtf8(bytes, true, scan);
+  const Status utf8 = CheckUtf8(bytes, Utf8Because::kGuessed, scan);
   encoding_ = UnmarkedUnicode(bytes);
   const bool escaped = encoding_.empty() && HasIso2022Escapes(bytes);
   if (utf8.ok() && encoding_.empty() && !escaped) {

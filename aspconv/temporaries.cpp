@@ -16,10 +16,10 @@ StepsLock& names = *new StepsLock;
 std::set<std::filesystem::path>& known = *new std::set<std::filesystem::path>;
 
 // Adds or forgets a name, under the names' own lock.
-void Know(const std::filesystem::path& path, bool keep) {
+void Know(const std::filesystem::path& path, Temporary afterwards) {
   names.lock();
   try {
-    if (keep) {
+    if (afterwards == Temporary::kKnown) {
       known.insert(path);
     } else {
       known.erase(path);
@@ -41,15 +41,15 @@ void RemoveTemporariesForGood() {
   }
 }
 
-void WithTemporary(const std::filesystem::path& path, bool keep,
+void WithTemporary(const std::filesystem::path& path, Temporary afterwards,
                    const std::function<void()>& step) {
   struct Held {
     Held() { steps.lock_shared(); }
     ~Held() { steps.unlock_shared(); }
   } held;
-  if (keep) Know(path, true);
+  if (afterwards == Temporary::kKnown) Know(path, afterwards);
   step();
-  if (!keep) Know(path, false);
+  if (afterwards == Temporary::kForgotten) Know(path, afterwards);
 }
 
 }  // namespace aspconv

@@ -12,9 +12,13 @@ namespace aspconv {
 // ignored.
 void RemoveTemporariesOnSignals();
 
+// What becomes of a temporary's name with a step: known from before the step (which makes it), or
+// forgotten once it is done (it renamed or removed the temporary).
+enum class Temporary { kKnown, kForgotten };
+
 // Runs `step`, which makes, renames or removes the temporary `path`, so that a signal comes
-// before it or after it; `known` says whether the temporary is to be known after it.
-void WithTemporary(const std::filesystem::path& path, bool known,
+// before it or after it.
+void WithTemporary(const std::filesystem::path& path, Temporary afterwards,
                    const std::function<void()>& step);
 
 }  // namespace aspconv

@@ -40,7 +40,7 @@ void ConvertSplittingApart(std::string_view page, Stage& out, std::size_t pieceB
     });
   } catch (const std::system_error&) {
     SplitScriptBlocks(page, chain.merger());
-    chain.Finish(true);
+    chain.Finish(MergeChain::Behind::kPageEnd);
     return;
   }
   try {
@@ -55,7 +55,7 @@ void ConvertSplittingApart(std::string_view page, Stage& out, std::size_t pieceB
   }
   splitter.join();
   if (splitFailure) std::rethrow_exception(splitFailure);
-  chain.Finish(true);
+  chain.Finish(MergeChain::Behind::kPageEnd);
 }
 
 }  // namespace

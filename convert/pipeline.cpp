@@ -42,8 +42,8 @@ void RunStages(std::string_view input, StageName first, StageName last, Stage& o
   }
 }
 
-void MergeChain::Finish(bool pageEnds) {
-  if (pageEnds) {
+void MergeChain::Finish(Behind behind) {
+  if (behind == Behind::kPageEnd) {
     merger_.Finish();
   } else {
     merger_.FinishBeforeCut();
@@ -56,7 +56,7 @@ void ConvertChunk(std::string_view page, std::size_t from, std::size_t to, Stage
                   std::size_t pieceBytes, std::size_t codePieceBytes) {
   MergeChain chain(out, pieceBytes, codePieceBytes);
   SplitScriptBlocks(page, from, to, chain.merger());
-  chain.Finish(to == page.size());
+  chain.Finish(to == page.size() ? MergeChain::Behind::kPageEnd : MergeChain::Behind::kCut);
 }
 
 void ConvertAspCode(std::string_view page, CodeSink& sink, std::size_t pieceBytes) {

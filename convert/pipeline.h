@@ -44,8 +44,10 @@ class MergeChain {
         merged_(rewriter_, pieceBytes),
         merger_(merged_) {}
   WriteMerger& merger() { return merger_; }
-  // Hands on the rest of the code: the page's end, or a cut, behind which the next chunk goes on.
-  void Finish(bool pageEnds);
+  // What follows the chain's text: the page's end, or a cut, behind which the next chunk goes on.
+  enum class Behind { kPageEnd, kCut };
+  // Hands on the rest of the code.
+  void Finish(Behind behind);
 
  private:
   PieceWriter code_;

@@ -251,8 +251,8 @@ int AnswerArguments(const aspclip::CommandLine& line) {
 
 int main(int argc, char** argv) {
   aspclip::KeepStandardStreamsOpen();
-  const aspclip::CommandLine line =
-      aspclip::ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), false);
+  const aspclip::CommandLine line = aspclip::ReadCommandLine(
+      std::vector<std::string>(argv + 1, argv + argc), aspclip::HelpArguments::kGnu);
   if (line.request != aspclip::Request::kConvert) return AnswerArguments(line);
   int verdictPipe[2];
   if (pipe(verdictPipe) != 0) {

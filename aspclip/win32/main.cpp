@@ -47,7 +47,8 @@ void RaiseBox(std::uintptr_t published) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   aspclip::Win32Platform platform;
-  const aspclip::CommandLine line = aspclip::ReadCommandLine(Arguments(), true);
+  const aspclip::CommandLine line =
+      aspclip::ReadCommandLine(Arguments(), aspclip::HelpArguments::kGnuAndWindows);
   if (line.request != aspclip::Request::kConvert) return AnswerArguments(line, platform);
   aspclip::RunLock lock("session");
   if (!lock.TryTake()) {
