@@ -54,7 +54,8 @@ struct RunLock::Held {
   int fd;
 };
 
-RunLock::RunLock(const std::string& desktop) : held_(std::make_unique<Held>(OpenLock(desktop))) {}
+RunLock::RunLock(const std::string& desktop)
+    : held_(std::make_unique<Held>(Held{OpenLock(desktop)})) {}
 
 RunLock::~RunLock() {
   Release();
