@@ -2,33 +2,23 @@
 
 #include <new>
 
+#include "base/scan.h"
 #include "text/line_breaks.h"
 #include "text/utf8.h"
 
 namespace aspclip {
 
-ReceivedText Receive(std::optional<std::string_view> bytes) {
-  ReceivedText received;
-  received.sent = bytes.has_value();
-  if (!bytes) return received;
-  received.badByte = FindInvalidUtf8(*bytes);
-  if (received.badByte != kNotFound) return received;
-  try {
-    received.page = WithCrLf(*bytes);
-  } catch (const std::bad_alloc&) {
-    received.outOfMemory = true;
-  }
-  return received;
-}
-
-Status TakeText(ReceivedText& received, std::string& page) {
-  if (!received.sent) return Status::Failed("the program that owns the clipboard sent no text");
-  if (received.badByte != kNotFound) {
+Status TakeText(std::optional<std::string_view> bytes, std::string& page) {
+  if (!bytes) return Status::Failed("the program that owns the clipboard sent no text");
+  if (const std::size_t bad = FindInvalidUtf8(*bytes); bad != kNotFound) {
     return Status::Failed("the clipboard text is not valid UTF-8 (bad byte at offset " +
-                          std::to_string(received.badByte) + ")");
+                          std::to_string(bad) + ")");
   }
-  if (received.outOfMemory) return Status::Failed("not enough memory for the clipboard text");
-  page = std::move(received.page);
+  try {
+    page = WithCrLf(*bytes);
+  } catch (const std::bad_alloc&) {
+    return Status::Failed("not enough memory for the clipboard text");
+  }
   return Status::Ok();
 }
 

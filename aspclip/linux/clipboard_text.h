@@ -7,25 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "base/scan.h"
-#include "convert/stage.h"
 #include "base/status.h"
+#include "convert/stage.h"
 
 namespace aspclip {
 
-// What the owner sent, checked and copied with CR LF line breaks where it is received (in GTK's
-// callback itself, before GTK frees it); an exception must not cross GTK's C frames, so running
-// out of memory is recorded instead.
-struct ReceivedText {
-  bool sent = false;
-  bool outOfMemory = false;
-  std::size_t badByte = kNotFound;
-  std::string page;
-};
-
-ReceivedText Receive(std::optional<std::string_view> bytes);
-// The page, or why there is none.
-Status TakeText(ReceivedText& received, std::string& page);
+// The page the owner sent, as the engine reads it: checked as UTF-8 and copied with CR LF line
+// breaks; `bytes` is nothing where the owner sent no text.
+Status TakeText(std::optional<std::string_view> bytes, std::string& page);
 
 // The code with the platform's LF line breaks; a piece never ends inside a CR LF.
 class LfSink final : public CodeSink {

@@ -20,8 +20,7 @@ Status WaylandPlatform::AskForText(bool& holdsText) {
 Status WaylandPlatform::ReadText(std::string& page) {
   std::string bytes;
   if (Status read = clipboard_.Read(textType_, bytes); !read.ok()) return read;
-  ReceivedText received = Receive(std::string_view(bytes));
-  return TakeText(received, page);
+  return TakeText(std::string_view(bytes), page);
 }
 
 // Setting the selection replaces all that the clipboard holds at once, as on X11.

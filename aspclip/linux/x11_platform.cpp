@@ -22,8 +22,7 @@ Status X11Platform::AskForText(bool& holdsText) {
 Status X11Platform::ReadText(std::string& page) {
   std::optional<std::string> utf8;
   if (Status read = clipboard_.ReadText(utf8); !read.ok()) return read;
-  ReceivedText received = Receive(utf8 ? std::optional<std::string_view>(*utf8) : std::nullopt);
-  return TakeText(received, page);
+  return TakeText(utf8 ? std::optional<std::string_view>(*utf8) : std::nullopt, page);
 }
 
 // Taking the clipboard's ownership replaces every format of the old owner at once, so the clipboard
