@@ -19,16 +19,19 @@ Atoms InternAtoms(Display* display) {
                    "text/plain",
                    "CLIPBOARD_MANAGER",
                    "SAVE_TARGETS",
-                   "ASPCLIP_SELECTION"};
+                   "ASPCLIP_SELECTION",
+                   "_NET_SUPPORTED",
+                   "_NET_ACTIVE_WINDOW"};
   std::array<Atom, names.size()> atoms{};
   XInternAtoms(display, const_cast<char**>(names.data()), static_cast<int>(names.size()), False,
                atoms.data());
   const auto [clipboard, targets, timestamp, multiple, atomPair, incr, null, utf8String,
-              compoundText, text, plainUtf8, plain, clipboardManager, saveTargets, transfer] =
-      atoms;
-  return {clipboard, targets, timestamp,        multiple,     atomPair,
-          incr,      null,    utf8String,       compoundText, text,
-          plainUtf8, plain,   clipboardManager, saveTargets,  transfer};
+              compoundText, text, plainUtf8, plain, clipboardManager, saveTargets, transfer,
+              netSupported, netActiveWindow] = atoms;
+  return {clipboard,    targets,        timestamp,        multiple,     atomPair,
+          incr,         null,           utf8String,       compoundText, text,
+          plainUtf8,    plain,          clipboardManager, saveTargets,  transfer,
+          netSupported, netActiveWindow};
 }
 
 }  // namespace aspclip

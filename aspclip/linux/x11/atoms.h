@@ -13,6 +13,7 @@ struct Atoms {
   Atom utf8String, compoundText, text, plainUtf8, plain;
   Atom clipboardManager, saveTargets;
   Atom transfer;  // the property of this program's window that owners answer through
+  Atom netSupported, netActiveWindow;  // what the window manager does, and how it is asked
 };
 
 Atoms InternAtoms(Display* display);

@@ -17,36 +17,32 @@ std::size_t ItemBytes(int format) {
 
 }  // namespace
 
+// One request reads all that there is room for, and a little more: a value that fits is read whole,
+// and then deleted where asked (a request with no reply); one that does not fit stays.
 bool ReadProperty(Display* display, Window window, Atom property, AfterReading after,
                   PropertyValue& value, std::size_t mostBytes, std::size_t& tooLarge) {
+  const std::size_t room = mostBytes - std::min(mostBytes, value.bytes.size());
   Atom type = None;
   int format = 0;
   unsigned long items = 0, bytesAfter = 0;
   unsigned char* data = nullptr;
-  // First its size, then all of it at once, deleted (where asked) with the last byte read.
-  if (XGetWindowProperty(display, window, property, 0, 0, False, AnyPropertyType, &type, &format,
-                         &items, &bytesAfter, &data) != Success) {
+  if (XGetWindowProperty(display, window, property, 0,
+                         static_cast<long>(room / kBytesPerRequestUnit + 1), False, AnyPropertyType,
+                         &type, &format, &items, &bytesAfter, &data) != Success) {
     return false;
+  }
+  const std::size_t sent = items * static_cast<std::size_t>(format) / 8;
+  const bool fits = type != None && bytesAfter == 0 && sent <= room;
+  if (fits) {
+    value.type = type;
+    value.format = format;
+    value.bytes.append(reinterpret_cast<const char*>(data), items * ItemBytes(format));
+    if (after == AfterReading::kDelete) XDeleteProperty(display, window, property);
+  } else if (type != None) {
+    tooLarge = value.bytes.size() + sent + bytesAfter;
   }
   if (data != nullptr) XFree(data);
-  if (type == None) return false;
-  if (value.bytes.size() + bytesAfter > mostBytes) {
-    tooLarge = value.bytes.size() + bytesAfter;
-    return false;
-  }
-  const long units =
-      static_cast<long>((bytesAfter + kBytesPerRequestUnit - 1) / kBytesPerRequestUnit);
-  if (XGetWindowProperty(display, window, property, 0, units, after == AfterReading::kDelete,
-                         AnyPropertyType, &type, &format, &items, &bytesAfter, &data) != Success) {
-    return false;
-  }
-  value.type = type;
-  value.format = format;
-  if (data != nullptr) {
-    value.bytes.append(reinterpret_cast<const char*>(data), items * ItemBytes(format));
-    XFree(data);
-  }
-  return type != None;
+  return fits;
 }
 
 std::vector<Atom> AtomsIn(const PropertyValue& value) {

@@ -20,8 +20,8 @@ struct PropertyValue {
 enum class AfterReading { kKeep, kDelete };
 
 // Reads the property `property` of `window` onto `value.bytes`; false when it cannot be read (the
-// window is gone) or the property does not exist. A value of more than `mostBytes` is not read:
-// `tooLarge` gets its size.
+// window is gone) or the property does not exist. A value that would take `value.bytes` past
+// `mostBytes` is not kept: `tooLarge` gets the size they would have.
 bool ReadProperty(Display* display, Window window, Atom property, AfterReading after,
                   PropertyValue& value, std::size_t mostBytes, std::size_t& tooLarge);
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 
 #include "atoms.h"
-#include "property.h"
 #include "base/status.h"
+#include "property.h"
 
 namespace aspclip {
 

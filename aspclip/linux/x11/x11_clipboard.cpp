@@ -173,14 +173,12 @@ void X11Clipboard::HandOffToManager(unsigned boundMs) {
 bool X11Clipboard::WindowManagerActivates() const {
   PropertyValue supported;
   std::size_t tooLarge = 0;
-  const Atom activeWindow = XInternAtom(x_->display, "_NET_ACTIVE_WINDOW", False);
-  if (!ReadProperty(x_->display, DefaultRootWindow(x_->display),
-                    XInternAtom(x_->display, "_NET_SUPPORTED", False), AfterReading::kKeep,
-                    supported, kMostTargetsBytes, tooLarge)) {
+  if (!ReadProperty(x_->display, DefaultRootWindow(x_->display), x_->atoms.netSupported,
+                    AfterReading::kKeep, supported, kMostTargetsBytes, tooLarge)) {
     return false;
   }
   const std::vector<Atom> hints = AtomsIn(supported);
-  return std::find(hints.begin(), hints.end(), activeWindow) != hints.end();
+  return std::find(hints.begin(), hints.end(), x_->atoms.netActiveWindow) != hints.end();
 }
 
 // Through the window manager where one runs; else the window is raised and given the focus.
@@ -190,7 +188,7 @@ void X11Clipboard::BringToFront(unsigned long window) {
     XEvent activate{};
     activate.xclient.type = ClientMessage;
     activate.xclient.window = window;
-    activate.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    activate.xclient.message_type = x_->atoms.netActiveWindow;
     activate.xclient.format = 32;
     activate.xclient.data.l[0] = kActivatedByPager;
     activate.xclient.data.l[1] = CurrentTime;
