@@ -6,28 +6,10 @@
 # Q:.
 # usage: paths_test.sh WINDOWS_BUILD_DIR STATE_DIR REFERENCE_CONVERT
 set -u
-HERE=$(cd "$(dirname "$0")" && pwd)
-WIN=$(realpath "$1")
-STATE=$(realpath -m "$2")
-REFERENCE=$(realpath "$3")
-. "$HERE/../lib.sh"
-
-missing=$(missing_tools wine wineserver wineboot winepath Xvfb script)
-[ -f "$WIN/aspconv.exe" ] || missing="$missing $WIN/aspconv.exe"
-skip_if_missing "$missing"
-
-mkdir -p "$STATE"
-T=$(mktemp -d)
-start_xvfb "$T"
+TOOLS="wine wineserver wineboot winepath Xvfb script" PROGRAMS="aspconv"
 drives=()
-cleanup() {
-  wineserver -k >>"${LOG:-/dev/null}" 2>&1
-  for drive in "${drives[@]}"; do rm -f "$drive"; done
-  kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$T"
-}
-trap cleanup EXIT
-start_wine "$STATE" "$T"
+end_group() { for drive in "${drives[@]}"; do rm -f "$drive"; done; }
+. "$(dirname "$0")/session.sh"
 for letter in p q; do
   drive=$WINEPREFIX/dosdevices/$letter:
   [ -e "$drive" ] && environment_failed "drive $letter: free" "$LOG"

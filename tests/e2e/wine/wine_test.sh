@@ -3,27 +3,9 @@
 # clipboard and message box, and the code that aspconv.exe writes run by Wine's VBScript engine.
 # usage: wine_test.sh WINDOWS_BUILD_DIR STATE_DIR REFERENCE_CONVERT
 set -u
-HERE=$(cd "$(dirname "$0")" && pwd)
-WIN=$(realpath "$1")
-STATE=$(realpath -m "$2")
-REFERENCE=$(realpath "$3")
-. "$HERE/../lib.sh"
-
-missing=$(missing_tools wine wineserver wineboot Xvfb python3)
-for exe in aspclip aspconv clipio; do [ -f "$WIN/$exe.exe" ] || missing="$missing $WIN/$exe.exe"; done
-skip_if_missing "$missing"
-
-mkdir -p "$STATE"
-T=$(mktemp -d)
-start_xvfb "$T"
-cleanup() {
-  [ -n "${HOLD:-}" ] && kill "$HOLD" 2>/dev/null
-  wineserver -k >>"${LOG:-/dev/null}" 2>&1
-  kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$T"
-}
-trap cleanup EXIT
-start_wine "$STATE" "$T"
+TOOLS="wine wineserver wineboot Xvfb python3" PROGRAMS="aspclip aspconv clipio"
+end_group() { [ -n "${HOLD:-}" ] && kill "$HOLD" 2>/dev/null; }
+. "$(dirname "$0")/session.sh"
 # Wine's clipboard holder exits a moment after the last Wine program: one stays alive throughout.
 wine "$WIN/clipio.exe" hold >>"$LOG" 2>&1 &
 HOLD=$!
