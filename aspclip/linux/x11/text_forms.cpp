@@ -67,20 +67,18 @@ std::string ControlsLeftOut(std::string_view utf8) {
 }
 
 std::string PlainTextForm(std::string_view utf8, PlainCharset charset) {
-  std::string crLf = WithCrLf(utf8);
-  if (charset == PlainCharset::kUtf8) return crLf;
+  if (charset == PlainCharset::kUtf8) return WithCrLf(utf8);
   std::string out;
-  out.reserve(crLf.size());
-  for (std::size_t at = 0; at < crLf.size();) {
-    const char* start = crLf.data() + at;
-    const gunichar c = g_utf8_get_char(start);
-    if (c <= kLastAscii) {
+  out.reserve(utf8.size());
+  ForEachCharacter(utf8, [&out](gunichar c, std::string_view) {
+    if (c == '\n') {
+      out.append("\r\n");
+    } else if (c <= kLastAscii) {
       out.push_back(static_cast<char>(c));
     } else {
       AppendEscaped(c, out);
     }
-    at += static_cast<std::size_t>(g_utf8_next_char(start) - start);
-  }
+  });
   return out;
 }
 
